@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Marrowick and its tests, and runs them
+# under Wine. Usage: scripts/test.sh [extra ctest arguments]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh
+
+# The shipped program is 32-bit. The tests run the same code built for the
+# architecture this host can execute under Wine: i686 where the kernel runs
+# 32-bit processes, x86_64 where it cannot (ia32 emulation switched off).
+arch=$(bash scripts/host-arch.sh)
+build=${MARROWICK_TEST_BUILD:-$root/build/test-$arch}
+
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw.cmake -DMARROWICK_ARCH="$arch" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+if [ "$arch" != i686 ]; then
+    # Make sure the shipped 32-bit program still builds.
+    cmake -S . -B "$root/build/i686" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw.cmake -DMARROWICK_ARCH=i686 -DMARROWICK_TESTS=OFF >/dev/null
+    cmake --build "$root/build/i686" -j"$(nproc)" --target marrowick
+fi
+
+cd "$build"
+status=0
+ctest --output-on-failure -j2 "$@" || status=$?
+# Stop the wineservers this run kept alive.
+for p in "$build"/wineprefix-*; do
+    [ -d "$p" ] && WINEPREFIX="$p" /usr/lib/wine/wineserver -k 2>/dev/null || true
+done
+exit $status

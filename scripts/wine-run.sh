@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the project's own prefix.
+#   wine-run.sh --arch=i686|x86_64 --build=DIR program.exe [args...]
+# ctest uses it as the cross-compiling emulator.
+#
+# Environment it honours:
+#   MARROWICK_LOCALE  user locale for Wine (LC_ALL), default en_US.UTF-8
+#   MARROWICK_TZ      time zone, default Asia/Kolkata (+5:30, no daylight
+#                     saving, so local-time conversions are really exercised)
+#   MARROWICK_DISPLAY an X display: use the normal graphics driver there
+#                     instead of the headless null driver
+#
+# Wine fixes the zone when its wineserver starts, so every zone gets a prefix
+# of its own (copied from the base prefix, which is much faster than a new
+# wineboot). One wineserver per prefix is kept alive for 60 s after its last
+# client, so consecutive test programs start in milliseconds.
+set -euo pipefail
+
+arch=x86_64
+build=
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --arch=*) arch=${1#--arch=}; shift ;;
+        --build=*) build=${1#--build=}; shift ;;
+        *) break ;;
+    esac
+done
+[ -n "$build" ] || build=${MARROWICK_BUILD_DIR:-$PWD}
+
+locale=${MARROWICK_LOCALE:-en_US.UTF-8}
+zone=${MARROWICK_TZ:-Asia/Kolkata}
+display=${MARROWICK_DISPLAY:-}
+
+if [ "$arch" = i686 ]; then
+    loader=/usr/lib/wine/wine
+    server=/usr/lib/wine/wineserver32
+    [ -x "$server" ] || server=/usr/lib/wine/wineserver
+else
+    loader=/usr/lib/wine/wine64
+    server=/usr/lib/wine/wineserver64
+    [ -x "$server" ] || server=/usr/lib/wine/wineserver
+fi
+
+base="$build/wineprefix"
+tag=$(printf '%s' "$zone" | tr -c 'A-Za-z0-9' '_')
+[ -n "$display" ] && tag="${tag}_x11"
+prefix="$base-$tag"
+
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINELOADER="$loader" WINESERVER="$server"
+export LC_ALL="$locale" TZ="$zone" WINEDLLOVERRIDES="mscoree,mshtml="
+
+make_base() {
+    # A fresh prefix: headless graphics, no crash dialog, no desktop
+    # integration (menus, file associations written to the host).
+    WINEPREFIX="$base" TZ="$zone" "$loader" wineboot -i >/dev/null 2>&1 || true
+    local reg="$base/setup.reg"
+    cat > "$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Drivers]
+"Graphics"="null"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\DllOverrides]
+"winemenubuilder.exe"=""
+REG
+    WINEPREFIX="$base" TZ="$zone" "$loader" regedit /S "$reg" >/dev/null 2>&1
+    WINEPREFIX="$base" WINESERVER="$server" "$server" -w
+}
+
+mkdir -p "$build"
+(
+    flock 9
+    if [ ! -f "$base/system.reg" ]; then make_base 9>&-; fi
+    if [ ! -f "$prefix/system.reg" ]; then
+        cp -a "$base" "$prefix"
+        if [ -n "$display" ]; then
+            # The X11 copy uses the normal graphics driver.
+            printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n"Graphics"="x11"\n' > "$prefix/x11.reg"
+            "$loader" regedit /S "$prefix/x11.reg" >/dev/null 2>&1 9>&-
+            "$server" -w
+        fi
+    fi
+    # Keep one wineserver for this prefix alive between test programs. It
+    # must not inherit the lock, or it would hold it for its whole life.
+    if "$server" -p60 9>&- </dev/null >/dev/null 2>&1; then
+        # A new server: let Wine start its background services now, with
+        # their output detached. Started by the test program instead, they
+        # would inherit its output pipe and keep ctest waiting until the
+        # server ends.
+        "$loader" cmd.exe /c exit 9>&- </dev/null >/dev/null 2>&1 || true
+    fi
+) 9>"$build/.wineprefix.lock"
+
+[ -n "$display" ] && export DISPLAY="$display"
+exec "$loader" "$@"

@@ -1,0 +1,12 @@
+// Main window: start-up and settings, commands, list view, sorting and time
+// display, toolbar and status bar, find and selection.
+#ifndef MARROWICK_UI_H
+#define MARROWICK_UI_H
+
+#include "ui/mainwindow.h"
+#include "ui/listview.h"
+#include "ui/sort.h"
+#include "ui/toolbar.h"
+#include "ui/find.h"
+
+#endif

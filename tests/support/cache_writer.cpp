@@ -1,0 +1,72 @@
+#include "cache_writer.h"
+
+#include <cstdio>
+
+static void PutU32(std::string &out, uint32_t v)
+{
+    for (int i = 0; i < 4; i++)
+        out.push_back((char)((v >> (8 * i)) & 0xFF));
+}
+
+static void PutString(std::string &out, const std::string &s)
+{
+    out.append(s);
+    out.push_back('\0');
+}
+
+std::string BuildCacheFile(const CacheFileSpec &spec, CacheFileLayout *layout)
+{
+    CacheFileLayout l;
+    std::string out;
+    PutU32(out, spec.LeadWord);
+    out.append(12, '\0');
+    PutU32(out, spec.SecondWord);
+    l.Host = out.size();
+    PutString(out, spec.Host);
+    l.Path = out.size();
+    PutString(out, spec.Path);
+    l.PairCount = out.size();
+    PutU32(out, (uint32_t)spec.Pairs.size());
+    for (const auto &p : spec.Pairs) {
+        PutString(out, p.first);
+        PutString(out, p.second);
+    }
+    l.QueryCount = out.size();
+    PutU32(out, (uint32_t)spec.Query.size());
+    for (const auto &q : spec.Query) {
+        PutString(out, q.Name);
+        PutU32(out, q.DeclaredLength < 0 ? (uint32_t)q.Value.size() : (uint32_t)q.DeclaredLength);
+        out.append(q.Value);
+    }
+    l.Status = out.size();
+    PutU32(out, spec.Status);
+    l.HeaderCount = out.size();
+    PutU32(out, (uint32_t)spec.Headers.size());
+    for (const auto &h : spec.Headers) {
+        l.HeaderNames.push_back(out.size());
+        PutString(out, h.first);
+        PutString(out, h.second);
+    }
+    l.PayloadSize = out.size();
+    PutU32(out, spec.DeclaredPayloadSize < 0 ? (uint32_t)spec.Payload.size() : (uint32_t)spec.DeclaredPayloadSize);
+    l.Payload = out.size();
+    out.append(spec.Payload);
+    l.End = out.size();
+    if (layout)
+        *layout = l;
+    return out;
+}
+
+bool WriteBytesToFile(const std::string &path, const std::string &bytes)
+{
+    FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool WriteCacheFile(const std::string &path, const CacheFileSpec &spec)
+{
+    return WriteBytesToFile(path, BuildCacheFile(spec));
+}

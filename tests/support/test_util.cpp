@@ -1,0 +1,113 @@
+#include "test_util.h"
+
+#include <deque>
+#include <fstream>
+#include <sstream>
+
+std::string MakeTempDir(const char *tag)
+{
+    static int counter;
+    char base[MAX_PATH];
+    GetTempPathA(sizeof(base), base);
+    for (;;) {
+        char path[MAX_PATH];
+        wsprintfA(path, "%smwt_%s_%lu_%d", base, tag, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(path, NULL))
+            return path;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::string();
+    }
+}
+
+void RemoveTree(const std::string &path)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                RemoveTree(child);
+            else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(child.c_str());
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string ReadFileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+static BoxCapture *ActiveCapture;
+static HHOOK CaptureHook;
+static std::deque<int> Answers;
+
+static LRESULT CALLBACK CaptureProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && ActiveCapture) {
+        HWND box = (HWND)wParam;
+        char cls[32];
+        GetClassNameA(box, cls, sizeof(cls));
+        if (lstrcmpA(cls, "#32770") == 0 && GetDlgItem(box, 0xFFFF)) {
+            char text[2048], caption[256];
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+            GetWindowTextA(box, caption, sizeof(caption));
+            bool yesNo = GetDlgItem(box, IDYES) != NULL;
+            ActiveCapture->Boxes.push_back({text, caption, GetWindow(box, GW_OWNER), yesNo});
+            int answer;
+            if (!Answers.empty()) {
+                answer = Answers.front();
+                Answers.pop_front();
+            } else {
+                answer = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDNO) ? IDNO : IDCANCEL;
+            }
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), (LPARAM)GetDlgItem(box, answer));
+        }
+    }
+    return CallNextHookEx(CaptureHook, code, wParam, lParam);
+}
+
+BoxCapture::BoxCapture()
+{
+    ActiveCapture = this;
+    Answers.clear();
+    CaptureHook = SetWindowsHookExA(WH_CBT, CaptureProc, NULL, GetCurrentThreadId());
+}
+
+BoxCapture::~BoxCapture()
+{
+    UnhookWindowsHookEx(CaptureHook);
+    CaptureHook = NULL;
+    ActiveCapture = nullptr;
+}
+
+void BoxCapture::Answer(int buttonId)
+{
+    Answers.push_back(buttonId);
+}

@@ -1,0 +1,41 @@
+// Helpers shared by the test programs: temporary folders, files, message
+// pumping and the capture of real message boxes.
+#ifndef MARROWICK_TEST_UTIL_H
+#define MARROWICK_TEST_UTIL_H
+
+#include "marrowick.h"
+
+#include <string>
+#include <vector>
+
+// A new, empty folder below the temporary folder (no trailing backslash).
+std::string MakeTempDir(const char *tag = "t");
+// Removes a folder tree made by a test (best effort).
+void RemoveTree(const std::string &path);
+std::string ReadFileBytes(const std::string &path);
+bool FileExists(const std::string &path);
+
+// Dispatches every message waiting in this thread's queue.
+void PumpMessages();
+
+// Message boxes shown while a BoxCapture lives are recorded and closed at
+// once, through the real MessageBoxA: a WH_CBT hook reads the box when it is
+// activated and presses a button (the next queued answer, else OK, else No,
+// else Cancel).
+struct CapturedBox {
+    std::string Text;
+    std::string Caption;
+    HWND Owner;
+    bool HasYesNo;
+};
+
+struct BoxCapture {
+    BoxCapture();
+    ~BoxCapture();
+    BoxCapture(const BoxCapture &) = delete;
+    BoxCapture &operator=(const BoxCapture &) = delete;
+    void Answer(int buttonId);  // queue the button for the next box
+    std::vector<CapturedBox> Boxes;
+};
+
+#endif
