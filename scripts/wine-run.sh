@@ -50,6 +50,11 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all WINELOADER="$loader" WINESERVER="$ser
 export LC_ALL="$locale" TZ="$zone" WINEDLLOVERRIDES="mscoree,mshtml="
 
 make_base() {
+    # MARROWICK_WINE_TEMPLATE may name a finished base prefix to copy.
+    if [ -n "${MARROWICK_WINE_TEMPLATE:-}" ] && [ -f "$MARROWICK_WINE_TEMPLATE/system.reg" ]; then
+        cp -a "$MARROWICK_WINE_TEMPLATE" "$base"
+        return
+    fi
     # A fresh prefix: headless graphics, no crash dialog, no desktop
     # integration (menus, file associations written to the host).
     WINEPREFIX="$base" TZ="$zone" "$loader" wineboot -i >/dev/null 2>&1 || true
