@@ -184,3 +184,32 @@ TEST_F(StatusTest, ButtonsAndTextFollowTheSelection)
         EXPECT_EQ(StatusText(1), "");
     }
 }
+
+TEST(Images, BitmapsAndIconSizesInTheResources)
+{
+    struct Case {
+        int Id;
+        int Width, Height, Bits;
+    } bitmaps[] = {
+        {IDB_TOOLBAR, 112, 16, 4},
+        {IDB_SORT_ARROWS, 28, 14, 4},
+    };
+    for (const Case &c : bitmaps) {
+        HBITMAP bitmap = (HBITMAP)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(c.Id), IMAGE_BITMAP, 0, 0,
+                                             LR_CREATEDIBSECTION);
+        ASSERT_NE(bitmap, (HBITMAP)NULL) << c.Id;
+        DIBSECTION dib = {};
+        ASSERT_TRUE(GetObjectA(bitmap, sizeof(dib), &dib));
+        EXPECT_EQ(dib.dsBm.bmWidth, c.Width) << c.Id;
+        EXPECT_EQ(dib.dsBm.bmHeight, c.Height) << c.Id;
+        EXPECT_EQ(dib.dsBmih.biBitCount, c.Bits) << c.Id;
+        DeleteObject(bitmap);
+    }
+    // The icon group lists its images as 14-byte entries after a 6-byte header.
+    HRSRC group = FindResourceA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDI_MAIN), (LPCSTR)RT_GROUP_ICON);
+    ASSERT_NE(group, (HRSRC)NULL);
+    const BYTE *dir = (const BYTE *)LockResource(LoadResource(GetModuleHandleA(NULL), group));
+    ASSERT_EQ(dir[4], 3);
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(dir[6 + 14 * i], 16 * (i + 1));
+}
