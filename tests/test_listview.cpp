@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "test_util.h"
 
 static int ReturnNotifications;
+
+// Taken before any test changes them: the widths columns come back at.
+static const std::vector<int> InitialRestoreWidths(RestoreColumnWidths, RestoreColumnWidths + COLUMN_COUNT);
 
 static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -88,6 +92,8 @@ TEST_F(ListViewTest, FirstStartHasTheTableColumns)
     EXPECT_EQ(GetDlgCtrlID(list), IDC_LIST);
     EXPECT_EQ(Widths(list), "120,350,110,100,120,120,120,120,120,120");
     EXPECT_EQ(Order(list), "0,1,2,3,4,5,6,7,8,9");
+    for (int i = 0; i < COLUMN_COUNT; i++)
+        EXPECT_EQ(InitialRestoreWidths[i], ListColumns[i].DefaultWidth) << i;
     for (int i = 0; i < COLUMN_COUNT; i++) {
         char title[64] = "";
         LVCOLUMNA column = {};

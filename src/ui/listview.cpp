@@ -19,6 +19,7 @@ const ListColumn ListColumns[COLUMN_COUNT] = {
     {"Cache File", LVCFMT_LEFT, 120},
 };
 
+// Starts at the DefaultWidth entries above (the list view tests check that).
 int RestoreColumnWidths[COLUMN_COUNT] = {120, 350, 110, 100, 120, 120, 120, 120, 120, 120};
 
 EmptyTextRecord EmptyTextState;
