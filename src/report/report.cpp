@@ -10,6 +10,7 @@
 // a double quote, CR or LF is put in double quotes with inner quotes doubled.
 #include "marrowick.h"
 
+#include <stddef.h>
 #include <string.h>
 
 char ReportFileName[MAX_PATH];
@@ -287,14 +288,18 @@ static const char ReportFilters[] =
     "Comma Delimited Text File (*.csv)\0*.csv\0"
     "HTML File (*.htm)\0*.htm\0";
 
+// The dialog record without the fields later systems added: 76 bytes in the
+// 32-bit program (the 64-bit test build has wider pointers).
+// OPENFILENAME_SIZE_VERSION_400A is that size, up to and with lpTemplateName.
+static_assert(sizeof(void *) != 4 || offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+              "the save dialog record's old form is 76 bytes");
+
 int ChooseReportFile(HWND owner, char *fileName, int *filterIndex)
 {
     // The dialog edits a copy, so a cancelled dialog changes nothing.
     char chosen[MAX_PATH];
     lstrcpynA(chosen, fileName, sizeof(chosen));
     OPENFILENAMEA dialog = {};
-    // The record without the fields later systems added (76 bytes on i686);
-    // the hook works the same either way.
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     dialog.hwndOwner = owner;
     dialog.lpstrFilter = ReportFilters;
