@@ -59,7 +59,7 @@ static void SetHeaderArrow(HWND header, int item, int show, int image)
 // own item data (the payload size) is kept in the snapshot and put back.
 
 // Reads a cell into `buffer`; returns the text's length (0 for an empty cell).
-static int FetchCellText(HWND listView, int row, int column, char *buffer, int size)
+static int ReadCellText(HWND listView, int row, int column, char *buffer, int size)
 {
     LVITEMA item = {};
     item.iSubItem = column;
@@ -110,7 +110,7 @@ static int TakeSortKey(SortContext *sort, int row)
 {
     SortRow *key = &sort->Rows[row];
     char text[SORT_TEXT_SIZE];   // longer texts are compared cut to 259 characters
-    key->Length = FetchCellText(sort->ListView, row, sort->Column, text, sizeof(text));
+    key->Length = ReadCellText(sort->ListView, row, sort->Column, text, sizeof(text));
     key->Value = 0;
     key->Parsed = 0;
     if (sort->Kind == KIND_NUMBER) {
@@ -264,7 +264,7 @@ void RedisplayDates(HWND listView, int showGmt)
     for (int row = 0; row < rows; row++) {
         for (int column = COL_SERVER_TIME; column <= COL_EXPIRE_TIME; column++) {
             char text[DATE_CELL_SIZE], cell[2 * DATE_PART_SIZE];
-            if (FetchCellText(listView, row, column, text, sizeof(text)) == 0)
+            if (ReadCellText(listView, row, column, text, sizeof(text)) == 0)
                 continue;
             if (!ShiftDateCell(text, showGmt, cell))
                 continue;   // left as it was
