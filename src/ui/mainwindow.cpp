@@ -100,13 +100,9 @@ static LRESULT OnClose(HWND window)
 
 static LRESULT OnDestroy(void)
 {
-    // The toolbar does not own an image list that it was handed with
-    // TB_SETIMAGELIST: detach it and free it here.
-    HIMAGELIST toolbarImages = (HIMAGELIST)SendMessageA(ToolbarHandle, TB_GETIMAGELIST, 0, 0);
-    if (toolbarImages) {
-        SendMessageA(ToolbarHandle, TB_SETIMAGELIST, 0, 0);
-        ImageList_Destroy(toolbarImages);
-    }
+    // A toolbar does not own an image list handed to it with TB_SETIMAGELIST.
+    ImageList_Destroy(ToolbarImageList);
+    ToolbarImageList = NULL;
     FreeSortArrowImages(ListViewHandle);
     if (PopupMenus)
         DestroyMenu(PopupMenus);
