@@ -6,9 +6,6 @@
 
 void OpenFindDialog(HWND mainWindow, UINT message);
 void FindNextRow(HWND listView, FINDREPLACEA *state);
-// The registered "commdlg_FindReplace" message to the main window, whose
-// lParam points to FindState: dialog closing or a search request.
-void HandleFindMessage(HWND mainWindow, FINDREPLACEA *state);
 int MatchCellText(const char *cell, const char *findText, int wholeWord, int matchCase);
 void SelectAllRows(HWND listView);
 void InvertSelection(HWND listView);

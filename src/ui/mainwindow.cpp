@@ -141,10 +141,8 @@ static LRESULT OnMinMaxInfo(MINMAXINFO *info)
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // The find dialog's message number is only known at run time.
-    if (FindMessage && message == FindMessage) {
-        HandleFindMessage(window, (FINDREPLACEA *)lParam);
-        return 0;
-    }
+    if (FindMessage && message == FindMessage)
+        return HandleFindMessage(window, (FINDREPLACEA *)lParam);
     switch (message) {
     case WM_CREATE:
         return OnCreate(window, (const CREATESTRUCTA *)lParam);
