@@ -6,7 +6,7 @@
 long long SelectedSizeTotal;
 int StatusUpdatePending;
 
-enum { SORT_COLUMN_MASK = 0xFF, SORT_REVERSED = 0x100 };
+enum { SORT_KEY_COLUMN_BITS = 0xFF, SORT_KEY_REVERSED_BIT = 0x100 };
 
 static const COLORREF EmptyRowBackground = RGB(255, 220, 220);
 
@@ -23,8 +23,8 @@ static void ShowContextMenu(HWND mainWindow, HMENU menu)
 // byte 255 matches none): ascending.
 static int NextSortKey(int key, int column)
 {
-    if ((key & SORT_COLUMN_MASK) == column)
-        return column | ((key & SORT_REVERSED) ^ SORT_REVERSED);
+    if ((key & SORT_KEY_COLUMN_BITS) == column)
+        return column | ((key & SORT_KEY_REVERSED_BIT) ^ SORT_KEY_REVERSED_BIT);
     return column;
 }
 

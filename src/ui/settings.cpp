@@ -46,7 +46,7 @@ static const IntSetting TrailingIntSettings[] = {
 // position lets the system place the window.
 static const int DefaultPlacement[5] = {(int)CW_USEDEFAULT, (int)CW_USEDEFAULT, 640, 480, 0};
 
-enum { PLACEMENT_TEXT_SIZE = 80, SORT_COLUMN_MASK = 0xFF, SORT_REVERSED = 0x100 };
+enum { PLACEMENT_TEXT_SIZE = 80, SORT_KEY_COLUMN_BITS = 0xFF, SORT_KEY_REVERSED_BIT = 0x100 };
 
 void MakeSettingsFilePath(const char *exePath, char *path)
 {
@@ -138,7 +138,7 @@ static void ClampForeignSettings(void)
     if (AppSettings.DefaultAction < 0 || AppSettings.DefaultAction > 2)
         AppSettings.DefaultAction = 2;
     int key = AppSettings.SortByColumn;
-    if (key != -1 && ((key & ~(SORT_COLUMN_MASK | SORT_REVERSED)) != 0 || (key & SORT_COLUMN_MASK) >= COLUMN_COUNT))
+    if (key != -1 && ((key & ~(SORT_KEY_COLUMN_BITS | SORT_KEY_REVERSED_BIT)) != 0 || (key & SORT_KEY_COLUMN_BITS) >= COLUMN_COUNT))
         AppSettings.SortByColumn = -1;
 }
 
