@@ -58,9 +58,6 @@ BOOL RouteKeyboardMessage(MSG *msg, HWND mainWindow, HACCEL accelerators);
 // Runs the message loop until WM_QUIT; returns its wParam.
 int RunMessageLoop(HWND mainWindow, HACCEL accelerators);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The registered find message (lParam = the find request), handled by the
-// find dialog's code in find.cpp; its result is the message's result, 0.
-LRESULT HandleFindMessage(HWND mainWindow, FINDREPLACEA *state);
 
 // --- Commands and menu states (commands.cpp) --------------------------------
 // 1 when the command's selection or option condition holds right now.
