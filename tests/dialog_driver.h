@@ -165,6 +165,9 @@ inline void ExpectControls(HWND dialog, const TemplateControl *controls, int cou
         EXPECT_EQ(actual.right - actual.left, units.right);
         EXPECT_EQ(actual.bottom - actual.top, units.bottom);
         DWORD style = (DWORD)GetWindowLongPtrA(child, GWL_STYLE);
+        // An edit control turns its WS_BORDER into a sunken client edge.
+        if (GetWindowLongPtrA(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
+            style |= WS_BORDER;
         EXPECT_EQ(style & c.StyleMask, c.Style) << std::hex << style;
         if (c.Text) {
             char text[512] = "";

@@ -370,3 +370,34 @@ TEST_F(FolderDialogs, SaveDialogOpensCentredThenWhereLeft)
     EXPECT_EQ(third.left, 60);
     EXPECT_EQ(third.top, 70);
 }
+
+// Both templates, control by control in template order, against the table
+// of the dialogs (positions in dialog units mapped with the dialog's font).
+TEST_F(FolderDialogs, TemplatesMatchTheirTables)
+{
+    const DWORD shown = WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_BORDER | 0xFFFF;
+    struct Case { int Template; DLGPROC Proc; const char *Caption, *Label; int CheckId; const char *Check; };
+    const Case cases[] = {
+        {IDD_SELECT_CACHE_FOLDER, SelectCacheFolderDialogProc, "Select Cache Folder", "HTTP cache path:",
+         IDC_AUTO_DETECT, "Automatically detect the cache folders"},
+        {IDD_COPY_FILES, CopyFilesDialogProc, "Copy Selected Files", "Copy files to:",
+         IDC_AUTO_RENAME, "Automatically rename file if filename already exists"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Caption);
+        const TemplateControl controls[] = {
+            {IDOK, "Button", 184, 48, 50, 14, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, shown, "OK"},
+            {IDCANCEL, "Button", 242, 48, 50, 14, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, shown, "Cancel"},
+            {-1, "Static", 7, 7, 100, 9, WS_VISIBLE | WS_GROUP | SS_LEFT, shown, c.Label},
+            {IDC_PATH_EDIT, "Edit", 7, 18, 261, 12, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, shown, nullptr},
+            {IDC_BROWSE, "Button", 276, 18, 16, 12, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, shown, "..."},
+            {c.CheckId, "Button", 7, 35, 280, 9, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, shown, c.Check},
+        };
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(c.Template), Owner, c.Proc, 0);
+        ASSERT_TRUE(dialog != NULL);
+        ExpectDialogFrame(dialog, 300, 68, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SHELLFONT,
+                          c.Caption);
+        ExpectControls(dialog, controls, countof(controls));
+        DestroyWindow(dialog);
+    }
+}
