@@ -39,10 +39,6 @@ static LRESULT OnLinkInit(HWND button)
         SelectObject(dc, previousFont);
     ReleaseDC(button, dc);
 
-    // A font left over from an earlier initialisation of a button that was
-    // never destroyed would otherwise leak.
-    if (LinkButtonState.UnderlinedFont)
-        DeleteObject(LinkButtonState.UnderlinedFont);
     LinkButtonState.UnderlinedFont = NULL;
     LOGFONTA description;
     if (LinkButtonState.PlainFont && GetObjectA(LinkButtonState.PlainFont, sizeof(description), &description)) {
