@@ -4,6 +4,7 @@
 // posted to the main window.
 #include "dialog_driver.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <commdlg.h>
@@ -400,4 +401,72 @@ TEST_F(FolderDialogs, TemplatesMatchTheirTables)
         ExpectControls(dialog, controls, countof(controls));
         DestroyWindow(dialog);
     }
+}
+
+// "..." opens the shell's folder browser owned by the dialog, titled
+// "Select cache folder.", centred on the screen and starting at the nearest
+// existing folder of what is typed; OK takes its folder, Cancel keeps the
+// field.
+struct BrowserVisit {
+    HWND Dialog;
+    int Press;            // IDOK or IDCANCEL
+    bool Seen;
+    bool Titled;
+    RECT At;
+};
+static BrowserVisit Visit;
+
+static void CALLBACK BrowserTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND browser = FindOwnedDialog(Visit.Dialog);
+    if (!browser)
+        return;
+    KillTimer(NULL, id);
+    Visit.Seen = true;
+    GetWindowRect(browser, &Visit.At);
+    EnumChildWindows(browser, [](HWND child, LPARAM) -> BOOL {
+        char text[64] = "";
+        GetWindowTextA(child, text, sizeof(text));
+        if (!strcmp(text, "Select cache folder."))
+            Visit.Titled = true;
+        return TRUE;
+    }, 0);
+    PostMessageA(browser, WM_COMMAND, MAKEWPARAM(Visit.Press, BN_CLICKED), (LPARAM)GetDlgItem(browser, Visit.Press));
+}
+
+TEST_F(FolderDialogs, BrowseStartsAtNearestExistingFolder)
+{
+    // Not below the temporary folder: the browser's tree does not show the
+    // hidden AppData folder on the way to it, so it could not be selected.
+    std::string base = "C:\\mwt_browse_" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(base.c_str(), NULL));
+    std::string data = base + "\\data";
+    CreateDirectoryA(data.c_str(), NULL);
+    std::string typed = data + "\\gone\\x";
+    struct Case { int Template; DLGPROC Proc; int Press; std::string FieldAfter; };
+    const Case cases[] = {
+        {IDD_SELECT_CACHE_FOLDER, SelectCacheFolderDialogProc, IDOK, data},
+        {IDD_SELECT_CACHE_FOLDER, SelectCacheFolderDialogProc, IDCANCEL, typed},
+        {IDD_COPY_FILES, CopyFilesDialogProc, IDOK, data},
+    };
+    AppSettings.AutoDetectCachePath = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Template * 10 + c.Press);
+        std::string field;
+        Visit = {NULL, c.Press, false, false, {}};
+        RunDialog(Owner, c.Template, c.Proc, 0, [&](HWND d) {
+            SetDlgItemTextA(d, IDC_PATH_EDIT, typed.c_str());
+            Visit.Dialog = d;
+            UINT_PTR timer = SetTimer(NULL, 0, 50, BrowserTimer);
+            SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), (LPARAM)GetDlgItem(d, IDC_BROWSE));
+            KillTimer(NULL, timer);
+            field = ItemText(d, IDC_PATH_EDIT);
+            CloseDialog(d, CLOSE_CANCEL);
+        });
+        ASSERT_TRUE(Visit.Seen);
+        EXPECT_TRUE(Visit.Titled);
+        EXPECT_EQ(Visit.At.left, std::max(0L, (GetSystemMetrics(SM_CXSCREEN) - (Visit.At.right - Visit.At.left)) / 2));
+        EXPECT_EQ(lstrcmpiA(field.c_str(), c.FieldAfter.c_str()), 0) << field;
+    }
+    RemoveTree(base);
 }
