@@ -118,9 +118,8 @@ inline INT_PTR RunDialog(HWND owner, int templateId, DLGPROC proc, LPARAM param,
 
 // Typing into the focused control of a dialog in its modal loop: the key
 // goes through IsDialogMessage like a real key press.
-inline void PressKey(HWND dialog, HWND control, WPARAM key)
+inline void PressKey(HWND control, WPARAM key)
 {
-    (void)dialog;
     PostMessageA(control, WM_KEYDOWN, key, 1);
     PostMessageA(control, WM_KEYUP, key, 0xC0000001);
 }

@@ -227,7 +227,7 @@ TEST_F(About, OpeningAndClosingManyTimesKeepsGdiObjectsStable)
             created = LinkButtonState.UnderlinedFont;
             EXPECT_EQ(GetObjectType(created), (DWORD)OBJ_FONT);
             EXPECT_EQ((HFONT)SendDlgItemMessageA(d, IDC_WEBSITE, WM_GETFONT, 0, 0), created);
-            PressKey(d, GetDlgItem(d, IDOK), key);
+            PressKey(GetDlgItem(d, IDOK), key);
         });
         EXPECT_EQ(result, key == VK_RETURN ? IDOK : IDCANCEL);
         EXPECT_EQ(GetObjectType(created), 0u) << "underlined font of opening " << i << " not deleted";

@@ -27,8 +27,8 @@ static void CloseDialog(HWND dialog, CloseBy how)
     switch (how) {
     case CLOSE_OK:     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK)); break;
     case CLOSE_CANCEL: SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDCANCEL)); break;
-    case CLOSE_ESCAPE: PressKey(dialog, GetDlgItem(dialog, IDC_PATH_EDIT), VK_ESCAPE); break;
-    case CLOSE_ENTER:  PressKey(dialog, GetDlgItem(dialog, IDC_PATH_EDIT), VK_RETURN); break;
+    case CLOSE_ESCAPE: PressKey(GetDlgItem(dialog, IDC_PATH_EDIT), VK_ESCAPE); break;
+    case CLOSE_ENTER:  PressKey(GetDlgItem(dialog, IDC_PATH_EDIT), VK_RETURN); break;
     case CLOSE_BOX:    PostMessageA(dialog, WM_CLOSE, 0, 0); break;
     }
 }
@@ -280,41 +280,6 @@ TEST(CenterWindow, CentresAndClampsByLeftAndTopEdges)
         if (r)
             DestroyWindow(r);
     }
-}
-
-// The browser callback on a stand-in browser window: selects the start path
-// and centres the window once initialised; ignores everything else.
-static std::string SelectedPath;
-static int SelectionMessages;
-
-static LRESULT CALLBACK FakeBrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == BFFM_SETSELECTIONA) {
-        SelectionMessages++;
-        if (wParam)   // TRUE: lParam is a path text
-            SelectedPath = (const char *)lParam;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-TEST(BrowseCallback, SelectsStartFolderAndCentresOnInit)
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = FakeBrowserProc;
-    wc.lpszClassName = "FakeBrowser";
-    RegisterClassA(&wc);
-    HWND browser = CreateWindowA("FakeBrowser", "", WS_POPUP, 3, 4, 300, 200, NULL, NULL, NULL, NULL);
-    char start[] = "C:\\data";
-    EXPECT_EQ(BrowseCallback(browser, BFFM_SELCHANGED, 0, (LPARAM)start), 0);
-    EXPECT_EQ(SelectionMessages, 0);
-    EXPECT_EQ(BrowseCallback(browser, BFFM_INITIALIZED, 0, (LPARAM)start), 0);
-    EXPECT_EQ(SelectionMessages, 1);
-    EXPECT_EQ(SelectedPath, "C:\\data");
-    RECT r;
-    GetWindowRect(browser, &r);
-    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 300) / 2);
-    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 200) / 2);
-    DestroyWindow(browser);
 }
 
 // The Save dialog hook: centred over the owner the first time in a run,

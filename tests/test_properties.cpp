@@ -110,7 +110,7 @@ TEST_F(Properties, ShowsEveryColumnOfFirstSelectedRowInColumnIdOrder)
                     value.pop_back();
                 EXPECT_EQ(value, cell.substr(0, 1023)) << i;
             }
-            PressKey(d, GetDlgItem(d, IDC_PROP_VALUE_FIRST + COL_URL), c.Key);
+            PressKey(GetDlgItem(d, IDC_PROP_VALUE_FIRST + COL_URL), c.Key);
         });
         EXPECT_EQ(result, c.Key == VK_RETURN ? IDOK : IDCANCEL);
         DestroyWindow(list);
