@@ -375,6 +375,7 @@ TEST_F(FolderDialogs, TemplatesMatchTheirTables)
 struct BrowserVisit {
     HWND Dialog;
     int Press;            // IDOK or IDCANCEL
+    int Ticks;
     bool Seen;
     bool Titled;
     RECT At;
@@ -383,8 +384,9 @@ static BrowserVisit Visit;
 
 static void CALLBACK BrowserTimer(HWND, UINT, UINT_PTR id, DWORD)
 {
+    // Give the browser's tree a few ticks to settle on its selection.
     HWND browser = FindOwnedDialog(Visit.Dialog);
-    if (!browser)
+    if (!browser || ++Visit.Ticks < 6)
         return;
     KillTimer(NULL, id);
     Visit.Seen = true;
@@ -418,7 +420,7 @@ TEST_F(FolderDialogs, BrowseStartsAtNearestExistingFolder)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Template * 10 + c.Press);
         std::string field;
-        Visit = {NULL, c.Press, false, false, {}};
+        Visit = {NULL, c.Press, 0, false, false, {}};
         RunDialog(Owner, c.Template, c.Proc, 0, [&](HWND d) {
             SetDlgItemTextA(d, IDC_PATH_EDIT, typed.c_str());
             Visit.Dialog = d;
