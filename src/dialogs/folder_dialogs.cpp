@@ -4,6 +4,7 @@
 #include "marrowick.h"
 
 #include <commdlg.h>
+#include <objbase.h>
 #include <shlobj.h>
 
 // Title of the folder browser, the same in both dialogs.
@@ -89,6 +90,9 @@ int BrowseForFolder(HWND owner, const char *startFolder, char *result)
     IMalloc *shellMalloc = NULL;
     if (FAILED(SHGetMalloc(&shellMalloc)) || !shellMalloc)
         return 0;
+    // The resizable browser (BIF_NEWDIALOGSTYLE) needs COM in an apartment
+    // on this thread; balance only an initialisation that this call made.
+    HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
 
     BROWSEINFOA info = {};
     info.hwndOwner = owner;
@@ -104,6 +108,8 @@ int BrowseForFolder(HWND owner, const char *startFolder, char *result)
         shellMalloc->Free(item);
     }
     shellMalloc->Release();
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return found;
 }
 
