@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include <commdlg.h>
-#include <shlobj.h>
 
 static std::string Detected(int index)
 {
