@@ -4,13 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <objbase.h>
-// <shlobj.h> declares the shell's SORTDIRECTION enum, whose SORT_DESCENDING
-// would clash with the list sort's key bit of that name (ui/sort.h). Only the
-// folder browser is needed from it, so the shell's enumerator is renamed
-// while the header is read.
-#define SORT_DESCENDING SHELL_SORT_DESCENDING
 #include <shlobj.h>
-#undef SORT_DESCENDING
 
 #include "marrowick.h"
 
