@@ -1,75 +1,15 @@
 // Payload extraction: turns one cache file into an ordinary file holding only
 // the cached resource, stamped with the response's Last-Modified time.
 //
-// The header (lead word, 12 bytes, second word, host, path, pair list, query
-// arguments, status, response headers, payload size) must lie within the
-// first SHARED_READ_BUFFER_SIZE bytes; every field is taken only from the
-// bytes actually read. The payload is everything after the payload size up
+// The header (layout in cache/header_walk.h) must lie within the first
+// SHARED_READ_BUFFER_SIZE bytes; every field is taken only from the bytes
+// actually read. The payload is everything after the payload size up
 // to the end of the file; the stored size only pre-sizes the target.
 #include "marrowick.h"
 
+#include "cache/header_walk.h"
+
 namespace {
-
-// A walk over the bytes of the first read. Every step checks that what it
-// takes lies within `Size`; a step that would leave them fails.
-struct HeaderWalk {
-    const unsigned char *Data;
-    DWORD Size;
-    DWORD Pos;
-};
-
-// Reads a little-endian u32 at the current position and steps over it.
-int WalkU32(HeaderWalk *walk, DWORD *value)
-{
-    if (walk->Size - walk->Pos < 4)
-        return 0;
-    const unsigned char *p = walk->Data + walk->Pos;
-    *value = (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
-    walk->Pos += 4;
-    return 1;
-}
-
-// Steps over a NUL-terminated string; `text` (if given) receives its start.
-// A string whose NUL lies beyond the bytes read fails.
-int WalkString(HeaderWalk *walk, const char **text)
-{
-    const void *nul = memchr(walk->Data + walk->Pos, 0, walk->Size - walk->Pos);
-    if (!nul)
-        return 0;
-    if (text)
-        *text = (const char *)(walk->Data + walk->Pos);
-    walk->Pos = (DWORD)((const unsigned char *)nul - walk->Data) + 1;
-    return 1;
-}
-
-int WalkBytes(HeaderWalk *walk, DWORD count)
-{
-    if (walk->Size - walk->Pos < count)
-        return 0;
-    walk->Pos += count;
-    return 1;
-}
-
-// Steps over `count` entries of two strings each (the pair list). Each entry
-// takes at least two bytes, so a huge stored count fails within the read.
-int WalkStringPairs(HeaderWalk *walk, DWORD count)
-{
-    for (DWORD i = 0; i < count; i++)
-        if (!WalkString(walk, NULL) || !WalkString(walk, NULL))
-            return 0;
-    return 1;
-}
-
-// Query arguments: name string, u32 value length, that many value bytes.
-int WalkQueryArguments(HeaderWalk *walk, DWORD count)
-{
-    for (DWORD i = 0; i < count; i++) {
-        DWORD length;
-        if (!WalkString(walk, NULL) || !WalkU32(walk, &length) || !WalkBytes(walk, length))
-            return 0;
-    }
-    return 1;
-}
 
 // A Last-Modified value that parses becomes the file time to stamp: the
 // instant itself, or with ShowTimeInGMT off the local clock reading at that
@@ -88,63 +28,34 @@ void TakeLastModified(const char *value, FILETIME *time)
 }
 
 // Response headers in stored order; with several Last-Modified headers each
-// one that parses replaces the earlier time.
-int WalkResponseHeaders(HeaderWalk *walk, FILETIME *time)
+// one that parses replaces the earlier time. The walk has checked them all.
+void FindLastModified(DWORD count, const CacheHeaderFields *fields, FILETIME *time)
 {
-    DWORD count;
-    if (!WalkU32(walk, &count))
-        return 0;
-    for (DWORD i = 0; i < count; i++) {
-        const char *name, *value;
-        if (!WalkString(walk, &name) || !WalkString(walk, &value))
-            return 0;
-        if (ClassifyHeaderName(name) == HEADER_LAST_MODIFIED)
-            TakeLastModified(value, time);
-    }
-    return 1;
+    HeaderCursor cursor = MakeHeaderCursor(SharedReadBuffer, count, fields->HeadersOffset);
+    StoredHeader header;
+    for (uint32_t i = 0; i < fields->HeaderCount && NextStoredHeader(&cursor, &header); i++)
+        if (ClassifyHeaderName(header.Name) == HEADER_LAST_MODIFIED)
+            TakeLastModified(header.Value, time);
 }
 
-// Walks from offset 20 to just after the payload size. 1 with the walk's
-// position at the first payload byte; 0 when any field lies beyond the read.
-int WalkToPayload(HeaderWalk *walk, DWORD *payloadSize, FILETIME *time)
+// Reads the first chunk and walks the header to the payload, taking nothing
+// from beyond the bytes read. Shows the failure's message itself.
+int ReadCacheHeader(HWND owner, HANDLE cacheFile, const char *cachePath, DWORD *count, CacheHeaderFields *fields)
 {
-    DWORD count;
-    walk->Pos = 20;
-    if (!WalkString(walk, NULL) || !WalkString(walk, NULL))  // host, path
-        return 0;
-    if (!WalkU32(walk, &count) || !WalkStringPairs(walk, count))
-        return 0;
-    if (!WalkU32(walk, &count) || !WalkQueryArguments(walk, count))
-        return 0;
-    if (!WalkBytes(walk, 4))  // status code
-        return 0;
-    if (!WalkResponseHeaders(walk, time))
-        return 0;
-    return WalkU32(walk, payloadSize);
-}
-
-// Reads the first chunk and checks the two fixed words. Shows the failure's
-// message itself; 1 when the header walk can begin.
-int ReadCacheHeader(HWND owner, HANDLE cacheFile, const char *cachePath, HeaderWalk *walk)
-{
-    walk->Data = SharedReadBuffer;
-    walk->Size = 0;
-    walk->Pos = 0;
-    if (!ReadFile(cacheFile, SharedReadBuffer, SHARED_READ_BUFFER_SIZE, &walk->Size, NULL)) {
+    if (!ReadFile(cacheFile, SharedReadBuffer, SHARED_READ_BUFFER_SIZE, count, NULL)) {
         ShowErrorBox(owner, "Error reading file: %s\n\n%s", cachePath);
         return 0;
     }
-    DWORD lead = 0, second = 0;
-    if (walk->Size >= 20) {
-        WalkU32(walk, &lead);
-        walk->Pos = 16;
-        WalkU32(walk, &second);
-    }
-    if (lead != 2 || second != 1) {
+    switch (WalkCacheHeader(SharedReadBuffer, *count, fields)) {
+    case HEADER_WALK_OK:
+        return 1;
+    case HEADER_WALK_OUT_OF_BOUNDS:
+        ShowErrorBox(owner, "Cache file header is out of bounds\n\n%s", cachePath);
+        return 0;
+    default:  // under 20 bytes, or a wrong lead or second word
         ShowErrorBox(owner, "Unknown or invalid cache file header\n\n%s", cachePath);
         return 0;
     }
-    return 1;
 }
 
 // Sets the target's length to the stored payload size with a 64-bit
@@ -188,23 +99,20 @@ int ExtractFromOpenFile(HWND owner, HANDLE cacheFile, const char *cachePath, con
 {
     FILETIME time;
     time.dwLowDateTime = time.dwHighDateTime = 0xFFFFFFFF;  // none found
-    HeaderWalk walk;
-    DWORD payloadSize = 0;
-    if (!ReadCacheHeader(owner, cacheFile, cachePath, &walk))
+    DWORD count = 0;
+    CacheHeaderFields fields;
+    if (!ReadCacheHeader(owner, cacheFile, cachePath, &count, &fields))
         return 0;
-    if (!WalkToPayload(&walk, &payloadSize, &time)) {
-        ShowErrorBox(owner, "Cache file header is out of bounds\n\n%s", cachePath);
-        return 0;
-    }
+    FindLastModified(count, &fields, &time);
     HANDLE target = CreateFileA(targetPath, GENERIC_WRITE, 0, NULL, overwrite ? CREATE_ALWAYS : CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, NULL);
     if (target == INVALID_HANDLE_VALUE) {
         ShowErrorBox(owner, "Could not open file for writing: %s\n\n%s", targetPath);
         return 0;
     }
-    PresizeTarget(target, payloadSize);
-    int ok = CopyPayload(owner, cacheFile, cachePath, target, targetPath, walk.Data + walk.Pos,
-                         walk.Size - walk.Pos);
+    PresizeTarget(target, fields.PayloadSize);
+    int ok = CopyPayload(owner, cacheFile, cachePath, target, targetPath, SharedReadBuffer + fields.PayloadOffset,
+                         count - (DWORD)fields.PayloadOffset);
     if (ok && (time.dwLowDateTime != 0xFFFFFFFF || time.dwHighDateTime != 0xFFFFFFFF))
         SetFileTime(target, NULL, NULL, &time);
     CloseHandle(target);
