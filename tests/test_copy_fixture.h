@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "cache_writer.h"
 #include "test_util.h"
+
+#include <shellapi.h>
 
 // One list row: the texts the actions read back.
 struct RowTexts {
