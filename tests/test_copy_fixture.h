@@ -179,6 +179,7 @@ inline OpenAssociation RegisterRecorder(const std::string &root, bool isScheme)
     std::string classKey = isScheme ? root : "MarrowickTest" + root;
     if (!isScheme) {
         SetDefaultValue(root, classKey, &a);
+        SetDefaultValue(classKey, "Marrowick test file", &a);
     } else {
         HKEY handle;
         if (RegOpenKeyExA(HKEY_CLASSES_ROOT, root.c_str(), 0, KEY_READ, &handle) == ERROR_SUCCESS) {
