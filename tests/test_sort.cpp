@@ -213,7 +213,7 @@ TEST_F(SortTest, SizesByValueEmptyFirst)
         AddRow(List, {{COL_FILE_SIZE, s}});
     EXPECT_EQ(SortedBy(COL_FILE_SIZE, COL_FILE_SIZE),
               (Texts{"", "", "0", "5", "999", "1,000", "3,000,000,000", "4,294,967,296"}));
-    EXPECT_EQ(SortedBy(COL_FILE_SIZE | SORT_DESCENDING, COL_FILE_SIZE),
+    EXPECT_EQ(SortedBy(COL_FILE_SIZE | SORT_KEY_DESCENDING, COL_FILE_SIZE),
               (Texts{"4,294,967,296", "3,000,000,000", "1,000", "999", "5", "0", "", ""}));
 }
 
@@ -224,7 +224,7 @@ TEST_F(SortTest, TextIsCaseInsensitive)
         AddRow(List, {{COL_CONTENT_TYPE, s}});
     EXPECT_EQ(SortedBy(COL_CONTENT_TYPE, COL_CONTENT_TYPE),
               (Texts{"", "Application/json", "IMAGE/GIF", "image/png", "text/html"}));
-    EXPECT_EQ(SortedBy(COL_CONTENT_TYPE | SORT_DESCENDING, COL_CONTENT_TYPE),
+    EXPECT_EQ(SortedBy(COL_CONTENT_TYPE | SORT_KEY_DESCENDING, COL_CONTENT_TYPE),
               (Texts{"text/html", "image/png", "IMAGE/GIF", "Application/json", ""}));
 }
 
@@ -253,7 +253,7 @@ TEST_F(SortTest, DatesByTimeNotText)
                        "not a date"};
     EXPECT_EQ(SortedBy(COL_SERVER_TIME, COL_SERVER_TIME), ascending);
     Texts descending(ascending.rbegin(), ascending.rend());
-    EXPECT_EQ(SortedBy(COL_SERVER_TIME | SORT_DESCENDING, COL_SERVER_TIME), descending);
+    EXPECT_EQ(SortedBy(COL_SERVER_TIME | SORT_KEY_DESCENDING, COL_SERVER_TIME), descending);
 }
 
 TEST_F(SortTest, UnparsableDatesKeepOneConsistentPlace)
@@ -318,10 +318,10 @@ TEST_F(SortTest, HeaderArrowFollowsKey)
         int Image;      // 1 up for ascending, 0 down for descending
     } steps[] = {
         {COL_FILE_SIZE, COL_FILE_SIZE, 1},
-        {COL_FILE_SIZE | SORT_DESCENDING, COL_FILE_SIZE, 0},
+        {COL_FILE_SIZE | SORT_KEY_DESCENDING, COL_FILE_SIZE, 0},
         {COL_FILE_SIZE, COL_FILE_SIZE, 1},
         {COL_URL, COL_URL, 1},
-        {COL_CACHE_FILE | SORT_DESCENDING, COL_CACHE_FILE, 0},
+        {COL_CACHE_FILE | SORT_KEY_DESCENDING, COL_CACHE_FILE, 0},
     };
     for (const auto &s : steps) {
         SortList(List, s.Key);

@@ -3,6 +3,14 @@
 #ifndef MARROWICK_MAINWINDOW_H
 #define MARROWICK_MAINWINDOW_H
 
+#include <commdlg.h>
+
+#define MAIN_WINDOW_CLASS "MarrowickWindowClass"
+#define MAIN_WINDOW_TITLE "Marrowick"
+
+// Smallest size the user can drag the main window to.
+enum { MAIN_MIN_WIDTH = 250, MAIN_MIN_HEIGHT = 145 };
+
 // Handles of the main window and its parts, valid while the window exists.
 extern HWND MainWindowHandle;
 extern HWND ToolbarHandle;
@@ -23,14 +31,48 @@ extern const int DefaultActionCommands[3];
 extern long long SelectedSizeTotal;
 extern int StatusUpdatePending;
 
+// --- Settings file (settings.cpp) -------------------------------------------
+// Settings path for an executable path: the last extension (a '.' after the
+// last '\') is replaced by ".cfg", or ".cfg" is appended. `path` holds MAX_PATH.
+void MakeSettingsFilePath(const char *exePath, char *path);
 void GetSettingsFilePath(char *path);
 BOOL WriteSettingInt(const char *section, const char *key, int value, const char *file);
+// Parses up to `count` comma-separated integers over `slots`; slots after the
+// last entry keep their values. Returns the number of slots written.
 int ParseIntList(const char *text, int count, int *slots);
 void LoadSettings(void);
 void SaveSettings(void);
 void RestoreWindowPlacement(HWND window);
 void SaveWindowPlacement(HWND window, HWND listView);
 
+// --- Main window (mainwindow.cpp) -------------------------------------------
+// Registers MAIN_WINDOW_CLASS with AppInstance; 0 on failure.
+ATOM RegisterMainWindowClass(void);
+// Creates the main window (WM_CREATE builds the children and reads the
+// settings from SettingsFilePath); null on failure.
+HWND CreateMainWindow(void);
+// The keyboard steps of the message loop: accelerators for every window of
+// the thread, then dialog navigation of the main window and of the find
+// dialog. TRUE when one of them took the message.
+BOOL RouteKeyboardMessage(MSG *msg, HWND mainWindow, HACCEL accelerators);
+// Runs the message loop until WM_QUIT; returns its wParam.
+int RunMessageLoop(HWND mainWindow, HACCEL accelerators);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- Commands and menu states (commands.cpp) --------------------------------
+// 1 when the command's selection or option condition holds right now.
+int CommandAllowed(int command);
+void RunCommand(HWND mainWindow, int command);
+// Check marks, radio marks and gray states for the menu about to be shown.
+void UpdateMenuStates(HMENU menu);
+// Draws the file menu's item for the current DefaultAction in bold.
+void SetFileMenuDefaultItem(void);
+
+// --- Notifications (notify.cpp) ---------------------------------------------
+LRESULT OnNotify(HWND mainWindow, NMHDR *header);
+
+// --- Layout and focus (layout.cpp) ------------------------------------------
+void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize);
+LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam);
 
 #endif

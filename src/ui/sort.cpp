@@ -165,8 +165,8 @@ static void RestoreItemData(const SortContext *sort, int rows)
 
 int SortList(HWND listView, int key)
 {
-    int column = key & SORT_COLUMN_MASK;
-    int descending = (key & SORT_DESCENDING) ? 1 : 0;
+    int column = key & SORT_KEY_COLUMN_MASK;
+    int descending = (key & SORT_KEY_DESCENDING) ? 1 : 0;
     HWND header = (HWND)SendMessageA(listView, LVM_GETHEADER, 0, 0);
     if (header) {
         if (ArrowColumn != column && ArrowColumn != -1)

@@ -4,7 +4,7 @@
 
 // Sort key (SortByColumn): bits 0-7 the ColumnId, bit 8 set for descending;
 // -1 means no sort.
-enum { SORT_COLUMN_MASK = 0xFF, SORT_DESCENDING = 0x100 };
+enum { SORT_KEY_COLUMN_MASK = 0xFF, SORT_KEY_DESCENDING = 0x100 };
 
 enum ColumnKind { KIND_TEXT, KIND_NUMBER, KIND_DATE };
 

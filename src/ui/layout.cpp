@@ -1,0 +1,50 @@
+// Layout of the main window's three children and the keyboard focus that
+// comes back when the window is activated again.
+#include "marrowick.h"
+
+enum {
+    LIST_GAP_BELOW_TOOLBAR = 3,
+    LIST_GAP_ABOVE_STATUS = 1
+};
+
+static int ClientHeight(HWND window)
+{
+    RECT r = {0, 0, 0, 0};
+    if (window)
+        GetClientRect(window, &r);
+    return r.bottom;
+}
+
+void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize)
+{
+    // Sizes of another window being maximized over this one: nothing moves.
+    if (sizeType == SIZE_MAXSHOW || sizeType == SIZE_MAXHIDE)
+        return;
+    int width = LOWORD(clientSize);
+    int height = HIWORD(clientSize);
+    SendMessageA(ToolbarHandle, TB_AUTOSIZE, 0, 0);
+    // A status bar places itself along the bottom edge on any WM_SIZE.
+    SendMessageA(StatusBarHandle, WM_SIZE, 0, 0);
+    int top = ClientHeight(ToolbarHandle) + LIST_GAP_BELOW_TOOLBAR;
+    int listHeight = height - top - ClientHeight(StatusBarHandle) - LIST_GAP_ABOVE_STATUS;
+    // A minimized window reports a client of 0 x 0.
+    if (listHeight < 0)
+        listHeight = 0;
+    MoveWindow(ListViewHandle, 0, top, width, listHeight, TRUE);
+}
+
+LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam == WA_INACTIVE) {
+        // Remember the control that had the keyboard; with none, keep the
+        // previous one rather than leave the keyboard nowhere later.
+        HWND focus = GetFocus();
+        if (focus)
+            FocusWindow = focus;
+        return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
+    }
+    if (HIWORD(wParam))
+        return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);  // minimized
+    SetFocus(FocusWindow);
+    return 0;
+}

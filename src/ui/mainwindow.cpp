@@ -1,0 +1,181 @@
+// The main window: its class, creation, close and destruction, the keyboard
+// steps of the message loop, and MainWindowProc, which hands every message
+// to the handler of its concern (commands.cpp, notify.cpp, layout.cpp).
+#include "marrowick.h"
+
+HWND MainWindowHandle;
+HWND ToolbarHandle;
+HWND ListViewHandle;
+HWND StatusBarHandle;
+HWND FocusWindow;
+HMENU MainMenuBar;
+HMENU PopupMenus;
+HMENU ColumnMenu;
+HMENU FileMenu;
+UINT FindMessage;
+HWND FindDialogHandle;
+
+// Open link, open cache file, show properties: indexed by DefaultAction.
+const int DefaultActionCommands[3] = {IDM_OPEN_LINK, IDM_OPEN_CACHE_FILE, IDM_PROPERTIES};
+
+ATOM RegisterMainWindowClass(void)
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = AppInstance;
+    wc.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_MAIN));
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(INT_PTR)(COLOR_BTNFACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    wc.lpszClassName = MAIN_WINDOW_CLASS;
+    return RegisterClassA(&wc);
+}
+
+HWND CreateMainWindow(void)
+{
+    // The real size and position come from RestoreWindowPlacement at the end
+    // of WM_CREATE; the class supplies the menu bar.
+    return CreateWindowExA(0, MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, AppInstance, NULL);
+}
+
+BOOL RouteKeyboardMessage(MSG *msg, HWND mainWindow, HACCEL accelerators)
+{
+    // Accelerators first, whatever window the key is meant for, so Ctrl+C in
+    // the find dialog's edit field copies the selected rows, not the text.
+    if (TranslateAcceleratorA(mainWindow, accelerators, msg))
+        return TRUE;
+    if (IsDialogMessageA(mainWindow, msg))
+        return TRUE;
+    return FindDialogHandle && IsDialogMessageA(FindDialogHandle, msg);
+}
+
+int RunMessageLoop(HWND mainWindow, HACCEL accelerators)
+{
+    MSG msg;
+    // GetMessageA gives -1 only for an invalid window filter; with none it
+    // returns 0 exactly at WM_QUIT.
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        if (RouteKeyboardMessage(&msg, mainWindow, accelerators))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}
+
+static LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
+{
+    MainWindowHandle = window;
+    ToolbarHandle = CreateToolbar(window);
+    ListViewHandle = CreateCacheListView(window);
+    StatusBarHandle = CreateStatusBar(window);
+    FocusWindow = ListViewHandle;
+    // The class menu arrives in the creation data; GetMenu is the fallback
+    // for a system that leaves it out there.
+    MainMenuBar = create->hMenu ? create->hMenu : GetMenu(window);
+    PopupMenus = LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDR_POPUP_MENUS));
+    if (PopupMenus) {
+        ColumnMenu = GetSubMenu(PopupMenus, 0);
+        FileMenu = GetSubMenu(PopupMenus, 1);
+    }
+    LoadSettings();
+    ReportFileName[0] = '\0';
+    SetFileMenuDefaultItem();
+    FindMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
+    RestoreWindowPlacement(window);
+    return 0;
+}
+
+static LRESULT OnClose(HWND window)
+{
+    SaveSettings();
+    if (IsFullFolderPath(AppSettings.TempOpenFolder) == 1)
+        DeleteFolderTree(AppSettings.TempOpenFolder);
+    SaveWindowPlacement(window, ListViewHandle);
+    DestroyWindow(window);
+    return 0;
+}
+
+static LRESULT OnDestroy(void)
+{
+    // A toolbar does not own an image list handed to it with TB_SETIMAGELIST.
+    ImageList_Destroy(ToolbarImageList);
+    ToolbarImageList = NULL;
+    FreeSortArrowImages(ListViewHandle);
+    if (PopupMenus)
+        DestroyMenu(PopupMenus);
+    PopupMenus = ColumnMenu = FileMenu = NULL;
+    MainMenuBar = NULL;
+    PostQuitMessage(0);
+    return 0;
+}
+
+static void OnPrivateMessage(HWND window, UINT message, WPARAM wParam)
+{
+    switch (message) {
+    case WM_RELOADCACHE:
+        LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
+        // Sent, not posted: the counts replace "Loading..." before anything
+        // else is handled.
+        SendMessageA(window, WM_UPDATESTATUS, 0, 0);
+        break;
+    case WM_UPDATESTATUS:
+        RefreshStatus();
+        StatusUpdatePending = 0;
+        break;
+    case WM_LOADPROGRESS:
+        ShowLoadProgress((int)wParam);
+        break;
+    }
+}
+
+static LRESULT OnMinMaxInfo(MINMAXINFO *info)
+{
+    info->ptMinTrackSize.x = MAIN_MIN_WIDTH;
+    info->ptMinTrackSize.y = MAIN_MIN_HEIGHT;
+    return 0;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The find dialog's message number is only known at run time.
+    if (FindMessage && message == FindMessage)
+        return HandleFindMessage(window, (FINDREPLACEA *)lParam);
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(window, (const CREATESTRUCTA *)lParam);
+    case WM_CLOSE:
+        return OnClose(window);
+    case WM_DESTROY:
+        return OnDestroy();
+    case WM_COMMAND:
+        RunCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(window, (NMHDR *)lParam);
+    case WM_INITMENU:
+    case WM_INITMENUPOPUP:
+        UpdateMenuStates((HMENU)wParam);
+        return 0;
+    case WM_SIZE:
+        LayoutMainWindow(wParam, lParam);
+        return 0;
+    case WM_ACTIVATE:
+        return OnActivate(window, wParam, lParam);
+    case WM_SETFOCUS:
+        SetFocus(FocusWindow);
+        return 0;
+    case WM_GETMINMAXINFO:
+        return OnMinMaxInfo((MINMAXINFO *)lParam);
+    case WM_NULL:
+        return 0;
+    case WM_RELOADCACHE:
+    case WM_UPDATESTATUS:
+    case WM_LOADPROGRESS:
+        OnPrivateMessage(window, message, wParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

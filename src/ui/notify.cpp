@@ -1,0 +1,130 @@
+// WM_NOTIFY of the main window: list view events (keys, sorting by header
+// click, the running total of selected payload sizes, zero-length marking,
+// context menus, the default action) and the toolbar's tooltip texts.
+#include "marrowick.h"
+
+long long SelectedSizeTotal;
+int StatusUpdatePending;
+
+enum { SORT_KEY_COLUMN_BITS = 0xFF, SORT_KEY_REVERSED_BIT = 0x100 };
+
+static const COLORREF EmptyRowBackground = RGB(255, 220, 220);
+
+static void ShowContextMenu(HWND mainWindow, HMENU menu)
+{
+    if (!menu)
+        return;  // the popup menu resource did not load
+    POINT cursor;
+    GetCursorPos(&cursor);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, mainWindow, NULL);
+}
+
+// Same column: flip the reversed bit; another column (or no key, whose low
+// byte 255 matches none): ascending.
+static int NextSortKey(int key, int column)
+{
+    if ((key & SORT_KEY_COLUMN_BITS) == column)
+        return column | ((key & SORT_KEY_REVERSED_BIT) ^ SORT_KEY_REVERSED_BIT);
+    return column;
+}
+
+static void OnSelectionChanged(HWND mainWindow, const NMLISTVIEW *change)
+{
+    if (!(change->uChanged & LVIF_STATE))
+        return;
+    if (!((change->uNewState | change->uOldState) & LVIS_SELECTED))
+        return;
+    // The item data is the payload size, an unsigned 32-bit number: taken
+    // as signed, a payload of 2 GiB or more would count negative.
+    unsigned int size = (unsigned int)change->lParam;
+    if (change->uNewState & LVIS_SELECTED)
+        SelectedSizeTotal += size;
+    if (change->uOldState & LVIS_SELECTED)
+        SelectedSizeTotal -= size;
+    // One posted refresh per burst: it runs after every notification of a
+    // Select All or Invert Selection has arrived.
+    if (!StatusUpdatePending) {
+        PostMessageA(mainWindow, WM_UPDATESTATUS, 0, 0);
+        StatusUpdatePending = 1;
+    }
+}
+
+static LRESULT OnCustomDraw(NMLVCUSTOMDRAW *draw)
+{
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return AppSettings.MarkEmptyFiles ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT:
+        if (draw->nmcd.lItemlParam == 0)
+            draw->clrTextBk = EmptyRowBackground;
+        return CDRF_DODEFAULT;
+    default:
+        return 0;
+    }
+}
+
+static void PostDefaultAction(HWND mainWindow)
+{
+    // The command's own condition applies, so a double-click on empty space
+    // acts on the current selection, or does nothing.
+    int action = AppSettings.DefaultAction;
+    if (action >= 0 && action < countof(DefaultActionCommands))
+        PostMessageA(mainWindow, WM_COMMAND, DefaultActionCommands[action], 0);
+}
+
+static void SupplyToolTipText(NMHDR *header)
+{
+    // The toolbar's tooltip asks by button command; TTF_DI_SETITEM makes it
+    // keep the text instead of asking again.
+    NMTTDISPINFOA *info = (NMTTDISPINFOA *)header;
+    info->lpszText = (LPSTR)GetToolTipText((int)header->idFrom);
+    info->uFlags |= TTF_DI_SETITEM;
+}
+
+static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
+{
+    switch (header->code) {
+    case LVN_KEYDOWN:
+        if (((NMLVKEYDOWN *)header)->wVKey == 'A' && GetKeyState(VK_CONTROL) < 0)
+            PostMessageA(mainWindow, WM_COMMAND, IDM_SELECT_ALL, 0);
+        return 0;
+    case LVN_COLUMNCLICK:
+        AppSettings.SortByColumn = NextSortKey(AppSettings.SortByColumn, ((NMLISTVIEW *)header)->iSubItem);
+        SortList(ListViewHandle, AppSettings.SortByColumn);
+        return 0;
+    case LVN_DELETEALLITEMS:
+        SelectedSizeTotal = 0;
+        return 1;  // no LVN_DELETEITEM for each row
+    case LVN_ITEMCHANGED:
+        OnSelectionChanged(mainWindow, (NMLISTVIEW *)header);
+        return 0;
+    case NM_CUSTOMDRAW:
+        return OnCustomDraw((NMLVCUSTOMDRAW *)header);
+    case NM_RCLICK:
+        ShowContextMenu(mainWindow, FileMenu);
+        return 0;
+    case NM_DBLCLK:
+    case NM_RETURN:
+        PostDefaultAction(mainWindow);
+        return 0;
+    case TTN_GETDISPINFOA:
+        SupplyToolTipText(header);
+        return 0;
+    }
+    return 0;
+}
+
+LRESULT OnNotify(HWND mainWindow, NMHDR *header)
+{
+    if (header->idFrom == IDC_LIST)
+        return OnListNotify(mainWindow, header);
+    // The header control has no id of its own; tell it by its handle.
+    if (header->idFrom == 0 && header->code == NM_RCLICK && ListViewHandle &&
+        header->hwndFrom == (HWND)SendMessageA(ListViewHandle, LVM_GETHEADER, 0, 0)) {
+        ShowContextMenu(mainWindow, ColumnMenu);
+        return 0;
+    }
+    if (header->code == TTN_GETDISPINFOA)
+        SupplyToolTipText(header);
+    return 0;
+}
