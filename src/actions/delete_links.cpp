@@ -30,17 +30,22 @@ int DeleteCacheFile(HWND owner, const char *path, int toRecycle)
         operation.wFunc = FO_DELETE;
         operation.pFrom = path;  // a list of one path, ended by a second NUL
         operation.fFlags = RecycleFlags;
-        SetLastError(ERROR_SUCCESS);
         int result = SHFileOperationA(&operation);
-        // The shell's result is its own code; give the message a last error
-        // that names the failure when the shell left none.
-        if (result != 0 && GetLastError() == ERROR_SUCCESS)
-            SetLastError(result > 0 && result < 0x70 ? (DWORD)result : ERROR_ACCESS_DENIED);
-        if (result == 0 && operation.fAnyOperationsAborted) {
+        if (result != 0) {
+            // Below 0x71 the result is a Win32 error code; from there on it is
+            // one of the shell's older DE_ codes, which the system's message
+            // table does not know.
+            if (result < 0x71)
+                SetLastError((DWORD)result);
+            else if (GetLastError() == ERROR_SUCCESS)
+                SetLastError(ERROR_ACCESS_DENIED);
+            return 0;
+        }
+        if (operation.fAnyOperationsAborted) {  // the nuke warning answered No
             SetLastError(ERROR_CANCELLED);
             return 0;
         }
-        return result == 0;
+        return 1;
     }
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
