@@ -1,0 +1,326 @@
+// Copy and open of selected cache files: target names (auto-rename,
+// replaced characters), skipped rows, reported failures and too-long paths,
+// the Copy Selected Files command, and opening through the shell's real
+// associations (registered to the recorder helper).
+#include "test_copy_fixture.h"
+
+namespace {
+
+class CopyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Cache = MakeTempDir("cache");
+        Dest = MakeTempDir("dest");
+        Window = CreateListWindow();
+        lstrcpyA(AppSettings.CacheFolder, Cache.c_str());
+        AppSettings.TempOpenFolder[0] = '\0';
+        AppInstance = GetModuleHandleA(NULL);
+    }
+    void TearDown() override
+    {
+        DestroyListWindow(Window);
+        RemoveTree(Cache);
+        RemoveTree(Dest);
+        if (AppSettings.TempOpenFolder[0])
+            DeleteFolderTree(AppSettings.TempOpenFolder);
+        AppSettings.TempOpenFolder[0] = '\0';
+    }
+    // Adds one cache file per row: cache name "<bucket><index>", payload given.
+    std::vector<RowTexts> MakeRows(const std::vector<std::pair<std::string, std::string>> &namesAndPayloads)
+    {
+        std::vector<RowTexts> rows;
+        for (size_t i = 0; i < namesAndPayloads.size(); i++) {
+            char name[32];
+            wsprintfA(name, "%02xc0ffee%04d", (int)(i * 37 % 256), (int)i);
+            PutCacheFile(Cache, name, namesAndPayloads[i].second);
+            rows.push_back({namesAndPayloads[i].first, "http://host.example/" + std::string(name), name, true});
+        }
+        return rows;
+    }
+    std::string Cache, Dest;
+    ListWindow Window;
+};
+
+struct NamingCase {
+    const char *Name;
+    std::vector<std::pair<std::string, std::string>> Existing;  // file name, contents
+    std::vector<std::pair<std::string, std::string>> Rows;      // Filename, payload
+    int Flags;
+    std::vector<std::pair<std::string, std::string>> Expected;  // the whole destination afterwards
+};
+
+TEST_F(CopyTest, TargetNamesFollowTheRowsAndTheRenameOption)
+{
+    const NamingCase cases[] = {
+        {"third numbered name", {{"logo.png", "1"}, {"logo (2).png", "2"}}, {{"logo.png", "new"}}, EXTRACT_AUTO_RENAME,
+         {{"logo (2).png", "2"}, {"logo (3).png", "new"}, {"logo.png", "1"}}},
+        {"two equal names renamed", {}, {{"x.png", "first"}, {"x.png", "second"}}, EXTRACT_AUTO_RENAME,
+         {{"x (2).png", "second"}, {"x.png", "first"}}},
+        {"two equal names replaced", {}, {{"x.png", "first"}, {"x.png", "second"}}, 0, {{"x.png", "second"}}},
+        {"existing file replaced", {{"x.png", "old"}}, {{"x.png", "new"}}, 0, {{"x.png", "new"}}},
+        {"invalid characters", {}, {{"a:b?.txt", "p"}}, 0, {{"a_b_.txt", "p"}}},
+        {"no extension", {{"index", "old"}}, {{"index", "new"}}, EXTRACT_AUTO_RENAME,
+         {{"index", "old"}, {"index (2)", "new"}}},
+        {"only an extension", {{".htaccess", "old"}}, {{".htaccess", "new"}}, EXTRACT_AUTO_RENAME,
+         {{" (2).htaccess", "new"}, {".htaccess", "old"}}},
+        {"numbered from the base name", {{"a.js", "1"}, {"a (2).js", "2"}, {"a (2) (2).js", "x"}},
+         {{"a.js", "new"}}, EXTRACT_AUTO_RENAME, {{"a (2) (2).js", "x"}, {"a (2).js", "2"}, {"a (3).js", "new"}, {"a.js", "1"}}},
+    };
+    for (const NamingCase &c : cases) {
+        RemoveTree(Dest);
+        CreateDirectoryA(Dest.c_str(), NULL);
+        for (const auto &file : c.Existing)
+            WriteBytesToFile(Dest + "\\" + file.first, file.second);
+        FillList(Window.List, MakeRows(c.Rows));
+        BoxCapture capture;
+        ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), c.Flags);
+        EXPECT_TRUE(capture.Boxes.empty()) << c.Name;
+        std::vector<std::pair<std::string, std::string>> found;
+        for (const std::string &name : ListFolder(Dest))
+            found.push_back({name, ReadFileBytes(Dest + "\\" + name)});
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, c.Expected) << c.Name;
+        EXPECT_EQ(SharedReadBuffer, nullptr) << c.Name;
+    }
+}
+
+TEST_F(CopyTest, UnselectedAndIncompleteRowsAreSkippedSilently)
+{
+    std::vector<RowTexts> rows = MakeRows({{"a.txt", "A"}, {"b.txt", "B"}, {"", "C"}, {"d.txt", "D"}});
+    rows[1].Selected = false;
+    rows[3].CacheFile.clear();
+    FillList(Window.List, rows);
+    BoxCapture capture;
+    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), 0);
+    EXPECT_TRUE(capture.Boxes.empty());
+    EXPECT_EQ(ListFolder(Dest), std::vector<std::string>{"a.txt"});
+}
+
+// A folder in the target's place stands for a target that cannot be
+// written (a read-only file does not: these tests run as root under Wine,
+// which then writes it anyway).
+TEST_F(CopyTest, FailedRowsAreReportedAndTheRunGoesOn)
+{
+    std::vector<RowTexts> rows = MakeRows({{"gone.txt", "G"}, {"taken.txt", "new"}, {"ok.txt", "K"}});
+    std::string goneCache = Cache + "\\" + rows[0].CacheFile.substr(0, 2) + "\\" + rows[0].CacheFile;
+    DeleteFileA(goneCache.c_str());
+    CreateDirectoryA((Dest + "\\taken.txt").c_str(), NULL);
+    FillList(Window.List, rows);
+    BoxCapture capture;
+    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), 0);
+    ASSERT_EQ(capture.Boxes.size(), 2u);
+    EXPECT_EQ(TrimBreaks(capture.Boxes[0].Text),
+              TrimBreaks("Could not open cache file: " + goneCache + "\n\n" + SystemText(ERROR_FILE_NOT_FOUND)));
+    EXPECT_EQ(TrimBreaks(capture.Boxes[1].Text), TrimBreaks("Could not open file for writing: " + Dest +
+                                                            "\\taken.txt\n\n" + SystemText(ERROR_ACCESS_DENIED)));
+    EXPECT_EQ(capture.Boxes[1].Owner, Window.Parent);
+    EXPECT_TRUE(GetFileAttributesA((Dest + "\\taken.txt").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(ReadFileBytes(Dest + "\\ok.txt"), "K");
+}
+
+// Paths longer than their 272-character buffers are reported, never cut
+// into a shorter path that names another file.
+TEST_F(CopyTest, TooLongPathsAreReportedNotCut)
+{
+    std::string longName = std::string(300, 'n') + ".txt";
+    std::vector<RowTexts> rows = MakeRows({{longName, "L"}, {"short.txt", "S"}});
+    FillList(Window.List, rows);
+    BoxCapture capture;
+    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), EXTRACT_AUTO_RENAME);
+    ASSERT_EQ(capture.Boxes.size(), 1u);
+    EXPECT_EQ(TrimBreaks(capture.Boxes[0].Text), TrimBreaks("Could not open file for writing: " + Dest + "\\" +
+                                                            longName + "\n\n" + SystemText(ERROR_FILENAME_EXCED_RANGE)));
+    EXPECT_EQ(ListFolder(Dest), std::vector<std::string>{"short.txt"});
+
+    // A numbered name that would no longer fit: reported as well.
+    std::string fitting(ACTION_PATH_SIZE - 1 - Dest.size() - 1 - 2, 'f');
+    WriteBytesToFile(Dest + "\\" + fitting, "existing");
+    FillList(Window.List, MakeRows({{fitting, "F"}}));
+    capture.Boxes.clear();
+    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), EXTRACT_AUTO_RENAME);
+    ASSERT_EQ(capture.Boxes.size(), 1u);
+    EXPECT_EQ(capture.Boxes[0].Text.rfind("Could not open file for writing: ", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(Dest + "\\" + fitting), "existing");
+    // Past MAX_PATH only the wide calls reach it (the ANSI ones stop there under Wine).
+    std::string full = "\\\\?\\" + Dest + "\\" + fitting;
+    DeleteFileW(std::wstring(full.begin(), full.end()).c_str());
+
+    // A cache file name too long for its path.
+    std::string longCache = "ab" + std::string(280, 'c');
+    FillList(Window.List, {{"x.txt", "u", longCache, true}});
+    capture.Boxes.clear();
+    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), 0);
+    ASSERT_EQ(capture.Boxes.size(), 1u);
+    EXPECT_EQ(TrimBreaks(capture.Boxes[0].Text),
+              TrimBreaks("Could not open cache file: " + Cache + "\\ab\\" + longCache + "\n\n" +
+                         SystemText(ERROR_FILENAME_EXCED_RANGE)));
+    EXPECT_FALSE(FileExists(Dest + "\\x.txt"));
+}
+
+// --- The Copy Selected Files command ---------------------------------------
+
+// Fills the Copy Selected Files dialog when it opens and presses a button.
+struct DialogAnswer {
+    std::string Path;
+    bool AutoRename;
+    int Button;
+    int Shown;
+};
+DialogAnswer *PendingAnswer;
+HHOOK DialogHook;
+
+LRESULT CALLBACK AnswerDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && PendingAnswer && GetDlgItem((HWND)wParam, IDC_AUTO_RENAME)) {
+        HWND dialog = (HWND)wParam;
+        PendingAnswer->Shown++;
+        SetDlgItemTextA(dialog, IDC_PATH_EDIT, PendingAnswer->Path.c_str());
+        CheckDlgButton(dialog, IDC_AUTO_RENAME, PendingAnswer->AutoRename ? BST_CHECKED : BST_UNCHECKED);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(PendingAnswer->Button, BN_CLICKED),
+                     (LPARAM)GetDlgItem(dialog, PendingAnswer->Button));
+    }
+    return CallNextHookEx(DialogHook, code, wParam, lParam);
+}
+
+int RunCopyCommand(HWND parent, HWND list, DialogAnswer answer)
+{
+    PendingAnswer = &answer;
+    DialogHook = SetWindowsHookExA(WH_CBT, AnswerDialog, NULL, GetCurrentThreadId());
+    CopySelectedCacheFiles(parent, list);
+    UnhookWindowsHookEx(DialogHook);
+    PendingAnswer = nullptr;
+    return answer.Shown;
+}
+
+bool HasCopyDialog()
+{
+    return FindResourceA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_COPY_FILES), (LPCSTR)RT_DIALOG) != NULL;
+}
+
+TEST_F(CopyTest, CopyCommandCreatesTheDestinationFolders)
+{
+    if (!HasCopyDialog())
+        GTEST_SKIP() << "the Copy Selected Files dialog is not in the resources yet";
+    FillList(Window.List, MakeRows({{"one.txt", "1"}, {"one.txt", "2"}}));
+    std::string deep = Dest + "\\a\\b";
+    BoxCapture capture;
+    EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {deep, true, IDOK, 0}), 1);
+    EXPECT_EQ(std::string(AppSettings.CopyFilesPath), deep);
+    EXPECT_EQ(AppSettings.AutoRenameIfExist, 1);
+    EXPECT_EQ(ReadFileBytes(deep + "\\one.txt"), "1");
+    EXPECT_EQ(ReadFileBytes(deep + "\\one (2).txt"), "2");
+
+    // Cancel, a missing drive, an empty path: nothing happens, no message.
+    std::string other = Dest + "\\other";
+    EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {other, false, IDCANCEL, 0}), 1);
+    EXPECT_FALSE(FileExists(other));
+    EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {"Q:\\out\\x", false, IDOK, 0}), 1);
+    EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {"", false, IDOK, 0}), 1);
+    EXPECT_TRUE(capture.Boxes.empty());
+
+    // No selected row: no dialog at all.
+    SendMessageA(Window.List, LVM_DELETEALLITEMS, 0, 0);
+    EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {deep, false, IDOK, 0}), 0);
+}
+
+// --- Open through the shell -------------------------------------------------
+
+class OpenTest : public CopyTest {
+protected:
+    void SetUp() override
+    {
+        CopyTest::SetUp();
+        Record = Dest + "\\opened.log";
+        SetEnvironmentVariableA("MARROWICK_OPEN_RECORD", Record.c_str());
+        Association = RegisterRecorder(".mwktest", false);
+    }
+    void TearDown() override
+    {
+        UnregisterRecorder(Association);
+        SetEnvironmentVariableA("MARROWICK_OPEN_RECORD", NULL);
+        CopyTest::TearDown();
+    }
+    std::string Record;
+    OpenAssociation Association;
+};
+
+TEST_F(OpenTest, OpensTheExtractedPayloadFromTheRunsTemporaryFolder)
+{
+    FillList(Window.List, MakeRows({{"page.mwktest", "first"}}));
+    BoxCapture capture;
+    OpenSelectedCacheFile(Window.Parent, Window.List);
+    std::string folder = AppSettings.TempOpenFolder;
+    ASSERT_EQ(IsFullFolderPath(folder.c_str()), 1);
+    EXPECT_NE(folder.find("\\mwk"), std::string::npos);
+    std::string opened = folder + "\\page.mwktest";
+    std::vector<std::string> lines = WaitForRecords(Record, 1);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lstrcmpiA(lines[0].c_str(), opened.c_str()), 0) << lines[0];
+    EXPECT_EQ(ReadFileBytes(opened), "first");
+
+    // Again: the same folder, the earlier file replaced.
+    WriteBytesToFile(opened, "changed by the program that opened it");
+    OpenSelectedCacheFile(Window.Parent, Window.List);
+    EXPECT_EQ(std::string(AppSettings.TempOpenFolder), folder);
+    EXPECT_EQ(WaitForRecords(Record, 2).size(), 2u);
+    EXPECT_EQ(ReadFileBytes(opened), "first");
+
+    // The folder has gone: a new one is made.
+    char path[MAX_PATH];
+    lstrcpyA(path, folder.c_str());
+    ASSERT_EQ(DeleteFolderTree(path), 1);
+    OpenSelectedCacheFile(Window.Parent, Window.List);
+    EXPECT_EQ(IsFullFolderPath(AppSettings.TempOpenFolder), 1);
+    EXPECT_EQ(ReadFileBytes(std::string(AppSettings.TempOpenFolder) + "\\page.mwktest"), "first");
+    EXPECT_EQ(WaitForRecords(Record, 3).size(), 3u);
+    EXPECT_TRUE(capture.Boxes.empty());
+
+    // Closing removes the folder with its files.
+    lstrcpyA(path, AppSettings.TempOpenFolder);
+    EXPECT_EQ(DeleteFolderTree(path), 1);
+    EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(OpenTest, BareDriveRootIsNeverUsedAsTheTemporaryFolder)
+{
+    FillList(Window.List, MakeRows({{"root.mwktest", "r"}}));
+    lstrcpyA(AppSettings.TempOpenFolder, "C:\\");
+    OpenSelectedCacheFile(Window.Parent, Window.List);
+    EXPECT_STRNE(AppSettings.TempOpenFolder, "C:\\");
+    EXPECT_EQ(IsFullFolderPath(AppSettings.TempOpenFolder), 1);
+    EXPECT_FALSE(FileExists("C:\\root.mwktest"));
+    EXPECT_EQ(WaitForRecords(Record, 1).size(), 1u);
+}
+
+TEST_F(OpenTest, NothingHappensUnlessExactlyOneRowIsSelected)
+{
+    std::vector<RowTexts> rows = MakeRows({{"a.mwktest", "a"}, {"b.mwktest", "b"}});
+    FillList(Window.List, rows);
+    OpenSelectedCacheFile(Window.Parent, Window.List);
+    rows[0].Selected = rows[1].Selected = false;
+    FillList(Window.List, rows);
+    OpenSelectedCacheFile(Window.Parent, Window.List);
+    EXPECT_STREQ(AppSettings.TempOpenFolder, "");
+    Sleep(300);
+    EXPECT_FALSE(FileExists(Record));
+}
+
+TEST_F(OpenTest, TypeWithoutAssociationShowsTheSystemsText)
+{
+    // What the shell leaves as the last error for such a type on this system.
+    std::string probe = Dest + "\\probe.mwknone";
+    WriteBytesToFile(probe, "p");
+    ShellExecuteA(NULL, "open", probe.c_str(), NULL, NULL, SW_SHOWNORMAL);
+    DWORD expected = GetLastError();
+
+    FillList(Window.List, MakeRows({{"data.mwknone", "payload"}}));
+    BoxCapture capture;
+    OpenSelectedCacheFile(Window.Parent, Window.List);
+    ASSERT_EQ(capture.Boxes.size(), 1u);
+    EXPECT_EQ(TrimBreaks(capture.Boxes[0].Text), TrimBreaks(SystemText(expected)));
+    EXPECT_EQ(capture.Boxes[0].Caption, "Error");
+    EXPECT_EQ(ReadFileBytes(std::string(AppSettings.TempOpenFolder) + "\\data.mwknone"), "payload");
+}
+
+}  // namespace
