@@ -240,4 +240,39 @@ TEST_F(ScanTest, ReloadReplacesRowsAndSortsByRememberedKey)
     }
 }
 
+// The demo generator's caches are what the README shows: every file must
+// make a row, without a single message box.
+TEST_F(ScanTest, DemoCachesListEveryFile)
+{
+    const char *build = getenv("MARROWICK_BUILD_DIR");
+    if (!build)
+        GTEST_SKIP() << "MARROWICK_BUILD_DIR not set";
+    std::string tool = std::string("Z:") + build + "/tools/make_demo_cache.exe";
+    for (char &c : tool)
+        c = c == '/' ? '\\' : c;
+    std::string command = "\"" + tool + "\" \"" + Folder + "\\Steam\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) << tool;
+    WaitForSingleObject(process.hProcess, 120000);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ASSERT_EQ(exitCode, 0u);
+
+    const struct { const char *Sub; int Files; } caches[] = {
+        {"\\Steam\\appcache\\httpcache", 360},
+        {"\\Steam\\tenfoot\\config\\httpcache", 140},
+    };
+    for (const auto &cache : caches) {
+        BoxCapture boxes;
+        Scan(Folder + cache.Sub);
+        EXPECT_EQ((int)SendMessageA(List, LVM_GETITEMCOUNT, 0, 0), cache.Files) << cache.Sub;
+        EXPECT_EQ(ScanFileCount, cache.Files);
+        EXPECT_TRUE(boxes.Boxes.empty()) << (boxes.Boxes.empty() ? "" : boxes.Boxes[0].Text);
+    }
+}
+
 }  // namespace
