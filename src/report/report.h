@@ -3,12 +3,46 @@
 #ifndef MARROWICK_REPORT_H
 #define MARROWICK_REPORT_H
 
+// The report's file name, kept for the whole run so that the save dialog
+// proposes the previous name. The main window empties it when it is created.
 extern char ReportFileName[MAX_PATH];
 
+// Runs the save dialog for a report. On OK stores the chosen name in
+// `fileName` (MAX_PATH characters) and the chosen filter, which is the
+// report format number 1 to 4, in `*filterIndex`, and returns 1. On cancel
+// or failure returns 0 and changes neither.
 int ChooseReportFile(HWND owner, char *fileName, int *filterIndex);
+
+// Writes the selected rows' visible columns to `fileName` in `format`
+// (1 text, 2 tab-delimited, 3 comma-delimited, 4 HTML; any other number
+// writes the bare cell texts). A file that cannot be created is reported
+// through the error box owned by `owner`.
 void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format);
-// columnMask: bit i for ColumnId i, or -1 for every visible column.
+
+// Puts the selected rows on the clipboard as CF_TEXT: tab-delimited, CR LF
+// after each row, no header. columnMask: bit i for ColumnId i, or -1 for
+// every visible column. Returns CloseClipboard's result, 0 when the
+// clipboard cannot be opened or the memory cannot be had.
 int CopyRowsToClipboard(HWND owner, HWND listView, int columnMask);
+
+// The exact size in bytes, terminating zero included, of the text that
+// CopyRowsToClipboard builds for the same rows and mask.
 DWORD MeasureClipboardText(HWND listView, int columnMask);
+
+// --- Shared by the report files -------------------------------------------
+
+// Cell texts and column titles are read into buffers of REPORT_TEXT_CHARS
+// characters (longer texts are cut to REPORT_TEXT_CHARS - 1) plus one spare
+// byte: Wine's list view writes the terminator one byte past the buffer when
+// the text fills it.
+enum { REPORT_TEXT_CHARS = 1024, REPORT_TEXT_BUFFER = REPORT_TEXT_CHARS + 1 };
+
+// Copies the text of `row`, `column` into `buffer`, which has room for
+// `capacity` bytes (at most REPORT_TEXT_BUFFER are used); returns its length.
+int FetchCellText(HWND listView, int row, int column, char *buffer, DWORD capacity);
+// Bit i set for every column i whose width is not 0.
+int VisibleColumnMask(HWND listView);
+// The next selected row after `row` in list order (-1 to start), or -1.
+int NextSelectedRow(HWND listView, int row);
 
 #endif

@@ -3,9 +3,41 @@
 #ifndef MARROWICK_LISTVIEW_H
 #define MARROWICK_LISTVIEW_H
 
+// One column of the list: its header title, its alignment as a list view
+// column format (LVCFMT_LEFT 0, LVCFMT_RIGHT 1) and its width in pixels on a
+// first start. Indexed by ColumnId; reports and the properties window read
+// the titles from here.
+struct ListColumn {
+    const char *Title;
+    int Format;
+    int DefaultWidth;
+};
+extern const ListColumn ListColumns[COLUMN_COUNT];
+
+// Width each column gets back when it is shown again, by ColumnId. Starts at
+// the default widths; changed only when ToggleColumn hides a column.
+extern int RestoreColumnWidths[COLUMN_COUNT];
+
+// The empty-list text, drawn centred while the list holds no rows.
+// ActiveEmptyText points at EmptyTextState while a text is set and is null
+// otherwise: the pointer, not the text, decides whether anything is drawn.
+enum { EMPTY_TEXT_SIZE = 1024, EMPTY_TEXT_TOP = 60 };
+struct EmptyTextRecord {
+    char Text[EMPTY_TEXT_SIZE];
+    RECT Rect;      // client coordinates of the list view where it is drawn
+    HFONT Font;     // the list view's font when the text was set
+};
+extern EmptyTextRecord EmptyTextState;
+extern EmptyTextRecord *ActiveEmptyText;
+
+// Creates the report list view with its ten columns, remembered widths and
+// order, the shell's small icons, the header's sort arrows and the subclass.
 HWND CreateCacheListView(HWND mainWindow);
+// Inserts a column at `index` with the same sub-item; returns its index or -1.
 int InsertListColumn(HWND listView, int format, int width, const char *title, int index);
+// Destroys the header's sort-arrow image list (the small icons are the shell's).
 void FreeSortArrowImages(HWND listView);
+// Hides a visible column (width 0) or shows a hidden one at its restore width.
 void ToggleColumn(HWND listView, int column);
 LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
