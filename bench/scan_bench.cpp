@@ -5,7 +5,7 @@
 //
 // For each size it writes a cache folder of that many files spread over the
 // 256 buckets, then measures (best of two, after a warm-up pass):
-//   scan   LoadCacheFolder into a report list view with ten columns;
+//   scan   LoadCacheFolder into the program's list view;
 //   floor  the same bucket listing, one open + one 4,096-byte read + close
 //          per file, and one bare ten-column row appended with redraw off.
 // It prints files per second for both, their ratio, the scaling of the scan
@@ -151,23 +151,6 @@ struct Timing {
     double Scan, Floor;
 };
 
-HWND CreateBenchListView(HWND main)
-{
-    HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHAREIMAGELISTS, 0, 0,
-                              800, 600, main, (HMENU)(INT_PTR)IDC_LIST, AppInstance, NULL);
-    SHFILEINFOA info = {};
-    HIMAGELIST icons = (HIMAGELIST)SHGetFileInfoA("", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)icons);
-    for (int i = 0; i < COLUMN_COUNT; ++i) {
-        LVCOLUMNA column = {};
-        column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = 100;
-        column.pszText = (char *)"Column";
-        SendMessageA(list, LVM_INSERTCOLUMNA, i, (LPARAM)&column);
-    }
-    return list;
-}
-
 Timing Measure(HWND main, HWND list, int files)
 {
     std::string folder = MakeBenchFolder(files);
@@ -211,7 +194,12 @@ int main(int argc, char **argv)
     RegisterClassA(&wc);
     HWND main = CreateWindowA("MarrowickBench", "Marrowick", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, NULL, NULL,
                               AppInstance, NULL);
-    HWND list = CreateBenchListView(main);
+    // The program's own list view, with its columns at their default widths:
+    // the settings file named here does not exist.
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    wsprintfA(SettingsFilePath, "%smw_bench_none.cfg", temp);
+    HWND list = CreateCacheListView(main);
 
     std::vector<Timing> timings;
     for (int files : sizes) {
