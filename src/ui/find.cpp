@@ -1,0 +1,162 @@
+// Find and selection: the modeless find dialog, the search through the
+// cells of the list view, Select All and Invert Selection.
+//
+// Every selection change here goes through LVM_SETITEMSTATE, so the list
+// view's LVN_ITEMCHANGED notifications keep the main window's selected-size
+// total and status bar up to date.
+#include "marrowick.h"
+
+#include <string.h>
+
+FINDREPLACEA FindState;
+char FindWhatText[FIND_TEXT_SIZE];
+
+// One byte more than the list view is told: Wine writes the terminator of a
+// text of 1,024+ characters one byte past the buffer it was given.
+enum { CELL_TEXT_SIZE = 1024 };
+
+// --- Find dialog --------------------------------------------------------------
+
+void OpenFindDialog(HWND mainWindow, UINT message)
+{
+    ZeroMemory(&FindState, sizeof(FindState));
+    FindState.lStructSize = sizeof(FindState);
+    FindState.hwndOwner = mainWindow;
+    FindState.Flags = (DWORD)AppSettings.FindFlags & FIND_OPTION_MASK;
+    FindState.lpstrFindWhat = FindWhatText;
+    FindState.wFindWhatLen = FIND_TEXT_SIZE;
+    if (message != 0 && FindWhatText[0]) {
+        // Find Next with a text: search as the dialog's button would.
+        FindState.Flags |= FR_FINDNEXT;
+        SendMessageA(mainWindow, message, 0, (LPARAM)&FindState);
+        return;
+    }
+    if (!FindDialogHandle)
+        FindDialogHandle = FindTextA(&FindState);
+}
+
+LRESULT HandleFindMessage(HWND mainWindow, FINDREPLACEA *state)
+{
+    if (state->Flags & FR_DIALOGTERM) {
+        FindDialogHandle = NULL;
+    } else if (state->Flags & FR_FINDNEXT) {
+        // Options chosen in the dialog become the remembered ones; F3 sends
+        // the remembered ones back, so this changes nothing then.
+        AppSettings.FindFlags = (int)(state->Flags & FIND_OPTION_MASK);
+        FindNextRow(GetDlgItem(mainWindow, IDC_LIST), state);
+    }
+    return 0;
+}
+
+// --- Search -------------------------------------------------------------------
+
+static int RowMatches(HWND listView, int row, const FINDREPLACEA *state)
+{
+    int wholeWord = (state->Flags & FR_WHOLEWORD) ? 1 : 0;
+    int matchCase = (state->Flags & FR_MATCHCASE) ? 1 : 0;
+    // Every column, shown or hidden (hidden ones merely have width 0).
+    for (int column = 0; column < COLUMN_COUNT; column++) {
+        char text[CELL_TEXT_SIZE + 1];
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = CELL_TEXT_SIZE;
+        text[0] = 0;
+        if (SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item) == 0)
+            continue;
+        if (MatchCellText(text, state->lpstrFindWhat, wholeWord, matchCase))
+            return 1;
+    }
+    return 0;
+}
+
+int FindMatchingRow(HWND listView, const FINDREPLACEA *state)
+{
+    int down = (state->Flags & FR_DOWN) != 0;
+    // The topmost selected row is the start in either direction; it is not
+    // searched again, so the next search begins right after (above) a hit.
+    int row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
+    for (;;) {
+        if (row == -1 && !down)
+            return -1;      // nothing lies above "no row"
+        row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(down ? LVNI_ALL : LVNI_ABOVE, 0));
+        if (row == -1)
+            return -1;      // no wrap-around
+        if (RowMatches(listView, row, state))
+            return row;
+    }
+}
+
+static void SetRowSelected(HWND listView, int row, int selected)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = selected ? LVIS_SELECTED : 0;
+    SendMessageA(listView, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+}
+
+void FindNextRow(HWND listView, FINDREPLACEA *state)
+{
+    int row = FindMatchingRow(listView, state);
+    if (row == -1) {
+        MessageBeep(MB_ICONASTERISK);   // the selection stays as it was
+        return;
+    }
+    // Only the selection moves; the focus mark stays where it was.
+    SetRowSelected(listView, -1, 0);
+    SetRowSelected(listView, row, 1);
+    SendMessageA(listView, LVM_ENSUREVISIBLE, (WPARAM)row, FALSE);
+}
+
+// Equal bytes, or with matchCase 0 an ASCII letter of the find text against
+// the same letter in the other case. Bytes from 128 up compare only as
+// themselves, whatever the code page.
+static int CharsEqual(unsigned char cell, unsigned char find, int matchCase)
+{
+    if (cell == find)
+        return 1;
+    if (matchCase)
+        return 0;
+    int letter = (find >= 'A' && find <= 'Z') || (find >= 'a' && find <= 'z');
+    return letter && (cell ^ 0x20) == find;
+}
+
+static int MatchesAt(const char *cell, const char *find, int matchCase)
+{
+    for (; *find; cell++, find++)
+        if (!*cell || !CharsEqual((unsigned char)*cell, (unsigned char)*find, matchCase))
+            return 0;
+    return 1;
+}
+
+int MatchCellText(const char *cell, const char *findText, int wholeWord, int matchCase)
+{
+    if (!findText[0])
+        return 0;
+    if (wholeWord)
+        return strlen(cell) == strlen(findText) && MatchesAt(cell, findText, matchCase);
+    for (; *cell; cell++)
+        if (MatchesAt(cell, findText, matchCase))
+            return 1;
+    return 0;
+}
+
+// --- Selection ----------------------------------------------------------------
+
+void SelectAllRows(HWND listView)
+{
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    SetRowSelected(listView, -1, 1);    // one request for every row; focus unchanged
+    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+}
+
+void InvertSelection(HWND listView)
+{
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    int row = -1;
+    while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_ALL, 0))) != -1) {
+        UINT state = (UINT)SendMessageA(listView, LVM_GETITEMSTATE, (WPARAM)row, LVIS_SELECTED);
+        SetRowSelected(listView, row, !(state & LVIS_SELECTED));
+    }
+    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+}
