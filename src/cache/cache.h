@@ -3,31 +3,66 @@
 #ifndef MARROWICK_CACHE_H
 #define MARROWICK_CACHE_H
 
+#include "cache/header_walk.h"
+
 // --- Entry reader ---------------------------------------------------------
-// Reads the header of one cache file and appends one row to the list view.
-// Returns 1 to go on with the bucket folder, 0 to stop reading it.
+// Reads the first 4,096 bytes of one cache file into SharedReadBuffer and
+// appends one complete row to the list view, or none at all (every failure
+// is shown with ShowErrorBox, the path as its argument). Returns 1 to go on
+// with the bucket folder, 0 to stop reading it (no read buffer, a failed
+// read, a file shorter than the 20 fixed header bytes).
 int ReadCacheEntry(HWND owner, HWND listView, const char *path);
-// HeaderKind of a response header name (2 to 8, or -1).
+// HeaderKind of a response header name (2 to 8, or -1): only whole names
+// count, compared without regard to case.
 int ClassifyHeaderName(const char *name);
-// Media type of a Content-Type value. Process-wide buffer.
-const char *ExtractMediaType(const char *value);
+// ExtractMediaType, FormatQueryArgument and the header walk itself are
+// platform-free and declared in cache/header_walk.h.
 
 // --- Field conversion -----------------------------------------------------
 // Each returns its text in a process-wide buffer of its own, valid until the
 // same function is called again.
+// "HTTP/1.1 200 OK", "HTTP/1.1 404 Not Found", else "HTTP/1.1 <code>".
 const char *FormatStatusLine(unsigned int code);
+// A decimal text grouped by the user's locale, without decimals; a text the
+// locale formatting refuses comes back as given (cut to 99 characters).
 const char *FormatGroupedNumber(const char *digits);
+// Fills the one process-wide number format record for `locale`.
 const NUMBERFMTA *GetLocaleNumberFormat(LCID locale);
+// LOCALE_SGROUPING text as NUMBERFMTA.Grouping: "3;0" 3, "3;2;0" 32, "3" 30.
+int ParseGroupingText(const char *text);
+// RFC 1123 date into `date` (taken as GMT, ranges unchecked); 1 or 0.
 int ParseHttpDate(const char *text, SYSTEMTIME *date);
+// Short date, one blank, time, in GMT or local time by ShowTimeInGMT; empty
+// when the value is no date that can be shown.
 const char *FormatHeaderDate(const char *value);
+// File name of the first "filename=" parameter, at most 99 characters.
 const char *ExtractAttachmentName(const char *value);
 int ParseInteger(const char *text);
+// 0 when the first n characters are equal (case counts), else the
+// difference of the first differing characters as signed 8-bit values.
 int CompareLeading(const char *a, const char *b, int n);
 
 // --- Local file name and icon ---------------------------------------------
-// Derives the Filename text from a working copy of the URL (which it
-// changes; the result points into it) and chooses the row's icon.
-const char *MakeLocalFileName(char *url, const char *attachment, const char *mediaType, int *iconIndex);
+enum { ICON_CACHE_SIZE = 10, ICON_EXTENSION_SIZE = 16 };
+struct IconCacheEntry {
+    int IconIndex;                         // in the system small-icon list
+    char Extension[ICON_EXTENSION_SIZE];   // with its ".", any letter case
+};
+// The first ten extensions met, in that order; never emptied.
+struct IconCacheRecord {
+    IconCacheEntry Entries[ICON_CACHE_SIZE];
+    int Count;
+};
+extern IconCacheRecord IconCache;
+// Small-icon index of a name without extension; -1 until first needed.
+extern int DefaultFileIcon;
+
+// Derives the Filename text from a working copy of the URL (`urlSize`
+// bytes, which it changes; the result points into it) and chooses the
+// row's icon. `attachment` and `mediaType` may be null.
+const char *MakeLocalFileName(char *url, int urlSize, const char *attachment, const char *mediaType, int *iconIndex);
+// Small-icon index of an extension such as ".png", through IconCache.
+int GetExtensionIcon(const char *extension);
 // 1 if the value exists, is REG_SZ and fits `size` bytes; always terminated.
 int ReadRegistryString(HKEY root, const char *subKey, const char *valueName, char *buffer, DWORD size);
 // Last occurrence of `c` in `text`, or null.
