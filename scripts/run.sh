@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Builds Marrowick and starts it under Wine on your X display, with a demo
+# client installation whose path is registered the way the client's installer
+# does it, so the program finds the demo cache by itself.
+#
+#   scripts/run.sh                          run on $DISPLAY
+#   scripts/run.sh --xvfb-screenshot FILE   run on a private Xvfb, save a
+#                                           screenshot of the window, close it
+#
+# The shipped program is 32-bit; hosts whose kernel cannot run 32-bit
+# processes build and run the same code as a 64-bit program instead.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+screenshot=
+case "${1:-}" in
+    --xvfb-screenshot)
+        [ $# -eq 2 ] || { echo "usage: scripts/run.sh [--xvfb-screenshot FILE]" >&2; exit 2; }
+        screenshot=$(realpath -m "$2") ;;
+    "") ;;
+    *) echo "usage: scripts/run.sh [--xvfb-screenshot FILE]" >&2; exit 2 ;;
+esac
+
+if [ -z "$screenshot" ] && [ -z "${DISPLAY:-}" ]; then
+    echo "run.sh: no X display (DISPLAY is not set). Start it from a desktop session," >&2
+    echo "or use: scripts/run.sh --xvfb-screenshot marrowick.png" >&2
+    exit 1
+fi
+
+bash scripts/install-deps.sh
+arch=$(bash scripts/host-arch.sh)
+build=${MARROWICK_RUN_BUILD:-$root/build/run-$arch}
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw.cmake -DMARROWICK_ARCH="$arch" \
+    -DMARROWICK_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target marrowick make_demo_cache
+
+# Wine sees the host's root as drive Z:.
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# The demo installation, generated once (it is deterministic anyway).
+demo="$build/demo/Steam"
+if [ ! -d "$demo/appcache/httpcache" ]; then
+    mkdir -p "$build/demo"
+    MARROWICK_DISPLAY= scripts/wine-run.sh --arch="$arch" --build="$build" \
+        "$build/tools/make_demo_cache.exe" "$(winpath "$demo")"
+fi
+
+start_xvfb() {
+    for n in $(seq 91 120); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 50); do
+            if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then display=":$n"; return 0; fi
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+    done
+    echo "run.sh: could not start Xvfb" >&2
+    exit 1
+}
+
+xvfb_pid=
+display=${DISPLAY:-}
+[ -n "$screenshot" ] && start_xvfb
+# Ends the X11 prefix's wineserver (and Wine's desktop process with it)
+# before the private X server goes away.
+stop_wine() {
+    local tag server=/usr/lib/wine/wineserver64
+    [ "$arch" = i686 ] && server=/usr/lib/wine/wineserver32
+    [ -x "$server" ] || server=/usr/lib/wine/wineserver
+    tag=$(printf '%s' "${MARROWICK_TZ:-Asia/Kolkata}" | tr -c 'A-Za-z0-9' '_')
+    WINEPREFIX="$build/wineprefix-${tag}_x11" "$server" -k 2>/dev/null || true
+}
+cleanup() {
+    [ -n "$xvfb_pid" ] || return 0
+    stop_wine
+    kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+# MARROWICK_DISPLAY gives the run its own copy of the prefix with the normal
+# (X11) graphics driver; the registry value goes into that copy.
+export MARROWICK_DISPLAY="$display"
+wine_run() { scripts/wine-run.sh --arch="$arch" --build="$build" "$@"; }
+wine_run reg add 'HKLM\Software\Valve\Steam' /v InstallPath /t REG_SZ /d "$(winpath "$demo")" /f >/dev/null
+
+exe="$build/marrowick.exe"
+if [ -z "$screenshot" ]; then
+    echo "Starting Marrowick on $display (cache: $demo/appcache/httpcache)"
+    exec "$root/scripts/wine-run.sh" --arch="$arch" --build="$build" "$exe"
+fi
+
+export DISPLAY="$display"
+wine_run "$exe" &
+app_pid=$!
+window=
+for _ in $(seq 120); do
+    window=$(xdotool search --name '^Marrowick:  ' 2>/dev/null | head -1) && [ -n "$window" ] && break
+    sleep 0.5
+done
+if [ -z "$window" ]; then
+    echo "run.sh: the Marrowick window did not appear" >&2
+    kill "$app_pid" 2>/dev/null || true
+    exit 1
+fi
+sleep 2   # let the scan end and the list paint
+import -window root "$screenshot"
+echo "Screenshot written to $screenshot"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key alt+F4
+for _ in $(seq 40); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.25; done
+if kill -0 "$app_pid" 2>/dev/null; then
+    kill "$app_pid" 2>/dev/null || true
+    echo "run.sh: Marrowick did not close on Alt+F4" >&2
+    exit 1
+fi
+wait "$app_pid"

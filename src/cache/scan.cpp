@@ -1,0 +1,141 @@
+// Cache folder scan: fills the list view with one row per cache file of the
+// 256 bucket folders 00 to ff of a cache folder.
+//
+// A cache folder holds bucket folders named by two lower-case hexadecimal
+// digits; every non-folder entry of a bucket is a cache file. Nothing below a
+// bucket is visited and files lying in the cache folder itself are ignored.
+#include "marrowick.h"
+
+// Files handled by the current (or last) scan; reported with WM_LOADPROGRESS.
+int ScanFileCount;
+
+enum {
+    SCAN_PATH_SIZE = 1024,      // pattern and file paths; 259 + 4 + 259 fit easily
+    PROGRESS_INTERVAL = 50,     // files between two WM_LOADPROGRESS messages
+    BUCKET_COUNT = 256,
+    SYSTEM_TEXT_SIZE = 512
+};
+
+// Points at the last backslash of `path`, or at its end if it has none.
+static char *LastBackslash(char *path)
+{
+    char *last = NULL;
+    for (char *p = path; *p; ++p)
+        if (*p == '\\')
+            last = p;
+    return last ? last : path + lstrlenA(path);
+}
+
+void SetCacheWindowTitle(HWND mainWindow, const char *folder)
+{
+    if (!folder || !*folder) {
+        SetWindowTextA(mainWindow, "Marrowick");
+        return;
+    }
+    char title[SCAN_PATH_SIZE];
+    wsprintfA(title, "Marrowick:  %s", folder);
+    SetWindowTextA(mainWindow, title);
+    // The scan does not pump messages, so the arrow comes back by itself with
+    // the next mouse movement once the message loop runs again.
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+}
+
+int CheckCacheFolderAccess(HWND listView, const char *folder)
+{
+    if (!folder || !*folder) {
+        SendMessageA(listView, WM_SETEMPTYTEXT, 0, 0);
+        return 0;
+    }
+    char pattern[SCAN_PATH_SIZE];
+    wsprintfA(pattern, "%s\\*", folder);
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(pattern, &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+        SendMessageA(listView, WM_SETEMPTYTEXT, 0, 0);
+        return 1;
+    }
+    // The system text usually ends with a line break; the list view centres
+    // the whole text, so it does no harm.
+    char systemText[SYSTEM_TEXT_SIZE] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, GetLastError(),
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), systemText, sizeof(systemText), NULL);
+    char text[SCAN_PATH_SIZE];
+    wsprintfA(text, "Could not access cache directory.\n\nError: %s", systemText);
+    SendMessageA(listView, WM_SETEMPTYTEXT, 0, (LPARAM)text);
+    return 0;
+}
+
+// Counts one handled file and reports every PROGRESS_INTERVAL-th.
+static void CountScannedFile(HWND mainWindow)
+{
+    ++ScanFileCount;
+    if (ScanFileCount % PROGRESS_INTERVAL == 0)
+        SendMessageA(mainWindow, WM_LOADPROGRESS, (WPARAM)ScanFileCount, 0);
+}
+
+void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
+{
+    char *name = LastBackslash(path);
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(path, &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        *name = '\0';
+        // A missing bucket folder is normal: the client creates them lazily.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return;
+        SetLastError(error);
+        ShowErrorBox(mainWindow, "Could not access cache directory: %s\n\n%s", path);
+        return;
+    }
+    // File names go behind the backslash; the room left there always holds a
+    // name of MAX_PATH characters because the folder part is at most 263.
+    int room = SCAN_PATH_SIZE - (int)(name + 1 - path);
+    do {
+        // Skips ".", ".." and sub-folders; hidden and system files are cache
+        // files like any other.
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        lstrcpynA(name + 1, entry.cFileName, room);
+        if (!ReadCacheEntry(mainWindow, listView, path))
+            break;
+        CountScannedFile(mainWindow);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    *name = '\0';
+}
+
+void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
+{
+    if (!folder)
+        folder = "";
+    SetCacheWindowTitle(mainWindow, folder);
+    CheckCacheFolderAccess(listView, folder);
+
+    SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
+    if (!SharedReadBuffer)
+        return;
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+
+    ScanFileCount = 0;
+    SendMessageA(mainWindow, WM_LOADPROGRESS, 0, 0);
+
+    // The folder is at most 259 characters (CacheFolder); a longer one from
+    // elsewhere is cut so that the pattern always ends in "\xx\*".
+    char folderPart[MAX_PATH];
+    lstrcpynA(folderPart, folder, sizeof(folderPart));
+    char path[SCAN_PATH_SIZE];
+    for (unsigned long bucket = 0; bucket < BUCKET_COUNT; ++bucket) {
+        wsprintfA(path, "%s\\%2.2lx\\*", folderPart, bucket);
+        ScanBucketFolder(mainWindow, listView, path);
+    }
+
+    if (AppSettings.SortByColumn != -1)
+        SortList(listView, AppSettings.SortByColumn);
+    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+
+    GlobalFree(SharedReadBuffer);
+    SharedReadBuffer = NULL;
+}

@@ -1,0 +1,40 @@
+#include "cache_folder.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+CacheFileSpec SimpleCacheSpec(const std::string &name, const std::string &host)
+{
+    CacheFileSpec spec;
+    spec.Host = host;
+    spec.Path = "/" + name;
+    spec.Headers = {{"Content-Type", "text/plain"}};
+    spec.Payload = "payload of " + name;
+    return spec;
+}
+
+std::string AddRawCacheFile(const std::string &folder, const std::string &bucket, const std::string &name,
+                            const std::string &bytes)
+{
+    std::string dir = folder + "\\" + bucket;
+    CreateDirectoryA(dir.c_str(), NULL);
+    std::string path = dir + "\\" + name;
+    return WriteBytesToFile(path, bytes) ? path : std::string();
+}
+
+std::string AddCacheFile(const std::string &folder, const std::string &bucket, const std::string &name,
+                         const CacheFileSpec &spec)
+{
+    return AddRawCacheFile(folder, bucket, name, BuildCacheFile(spec));
+}
+
+void FillCacheFolder(const std::string &folder, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        char bucket[3], name[32];
+        std::snprintf(bucket, sizeof(bucket), "%02x", i % 256);
+        std::snprintf(name, sizeof(name), "%s%014x", bucket, (unsigned)i * 2654435761u);
+        AddCacheFile(folder, bucket, name, SimpleCacheSpec(name));
+    }
+}
