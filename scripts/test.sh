@@ -23,7 +23,9 @@ fi
 
 cd "$build"
 status=0
-ctest --output-on-failure -j2 "$@" || status=$?
+# Serially: the programs share one wineserver, and tests of focus and
+# activation would race with windows of a program running beside them.
+ctest --output-on-failure "$@" || status=$?
 # Stop the wineservers this run kept alive.
 for p in "$build"/wineprefix-*; do
     [ -d "$p" ] && WINEPREFIX="$p" /usr/lib/wine/wineserver -k 2>/dev/null || true
