@@ -29,7 +29,7 @@ import -window root "$shot" || fail "screenshot failed"
 
 # Alt+F4 reaches the window through the keyboard focus; Wine turns it into
 # SC_CLOSE and so WM_CLOSE, which writes the settings file.
-xdotool windowfocus --sync "$window" 2>/dev/null || true
+timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key alt+F4
 wait_exit 15
 [ "$app_status" -eq 0 ] || fail "exit code $app_status"

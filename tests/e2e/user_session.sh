@@ -49,12 +49,14 @@ no_error_box() {
                                       fail "an error box is shown ($*); screenshot e2e_user_session_error.png"; }
 }
 
-# Keys go to the focused window; give it to the main window first.
+# Keys go to the focused window; give it to the main window first. Bounded:
+# --sync would wait for ever if the focus never arrived.
 focus_main() {
-    xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main" 2>/dev/null || true
+    timeout 5 xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main" 2>/dev/null || true
 }
 
-clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
+# The clipboard's text; Wine serves it, so the request is bounded too.
+clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null || true; }
 
 # copy_rows OUT: Ctrl+A, Ctrl+C in the main window; writes the clipboard
 # text to OUT once it has changed from what it held before and is stable.
