@@ -47,7 +47,9 @@ tag=$(printf '%s' "$zone" | tr -c 'A-Za-z0-9' '_')
 prefix="$base-$tag"
 
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINELOADER="$loader" WINESERVER="$server"
-export LC_ALL="$locale" TZ="$zone" WINEDLLOVERRIDES="mscoree,mshtml="
+# LC_ALL is handed only to Wine (through env): this shell would warn about a
+# locale the host lacks, but Wine takes its user locale from the name alone.
+export TZ="$zone" WINEDLLOVERRIDES="mscoree,mshtml="
 
 make_base() {
     # MARROWICK_WINE_TEMPLATE may name a finished base prefix to copy.
@@ -99,9 +101,9 @@ mkdir -p "$build"
         # their output detached. Started by the test program instead, they
         # would inherit its output pipe and keep ctest waiting until the
         # server ends.
-        "$loader" cmd.exe /c exit 9>&- </dev/null >/dev/null 2>&1 || true
+        env LC_ALL="$locale" "$loader" cmd.exe /c exit 9>&- </dev/null >/dev/null 2>&1 || true
     fi
 ) 9>"$build/.wineprefix.lock"
 
 [ -n "$display" ] && export DISPLAY="$display"
-exec "$loader" "$@"
+exec env LC_ALL="$locale" "$loader" "$@"
