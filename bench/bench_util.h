@@ -1,0 +1,90 @@
+// Small helpers shared by the sort and extraction benchmarks: a wall clock,
+// a fresh folder in the temporary folder and its removal, and a
+// deterministic pseudo-random number per index so every run writes the same
+// files.
+#ifndef MARROWICK_BENCH_UTIL_H
+#define MARROWICK_BENCH_UTIL_H
+
+#include "marrowick.h"
+
+#include <string>
+
+namespace bench {
+
+inline double Seconds()
+{
+    static LARGE_INTEGER frequency;
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+// A new, empty folder "mw_<tag>_<pid>_<n>" in the temporary folder; empty
+// string on failure.
+inline std::string MakeFolder(const char *tag)
+{
+    static int counter;
+    char base[MAX_PATH];
+    GetTempPathA(sizeof(base), base);
+    for (;;) {
+        char path[MAX_PATH];
+        wsprintfA(path, "%smw_%s_%lu_%d", base, tag, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(path, NULL))
+            return path;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::string();
+    }
+}
+
+// Deletes the files of a folder and, with `removeSelf`, its sub-folders and
+// the folder itself. Never follows a reparse point.
+inline void EmptyFolder(const std::string &folder, bool removeSelf)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = folder + "\\" + name;
+            bool directory = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (directory && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                EmptyFolder(child, true);
+            else if (directory)
+                RemoveDirectoryA(child.c_str());
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    if (removeSelf)
+        RemoveDirectoryA(folder.c_str());
+}
+
+// A well-mixed 32-bit number for index `i` (a 32-bit finaliser of a hash).
+inline unsigned Mix(unsigned i)
+{
+    i ^= i >> 16;
+    i *= 0x7feb352du;
+    i ^= i >> 15;
+    i *= 0x846ca68bu;
+    i ^= i >> 16;
+    return i;
+}
+
+// Dispatches everything queued for the thread, paint included.
+inline void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace bench
+
+#endif

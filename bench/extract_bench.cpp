@@ -1,0 +1,287 @@
+// extract_bench: payload extraction against a plain copy of the same bytes,
+// in one process.
+//
+//   extract_bench [SMALL_COUNT [SMALL_KIB [LARGE_MIB]]]   default: 1000 100 200
+//
+// It writes SMALL_COUNT cache files with SMALL_KIB KiB payloads and one with
+// a LARGE_MIB MiB payload, and beside each a plain file holding exactly its
+// payload bytes. For each set it then times (best of two rounds, the order
+// of the methods reversed in the second round, every target created anew):
+//   extract  ExtractPayload of every cache file, with SharedReadBuffer
+//            allocated once for the run as a copy run does;
+//   copy     the plain files copied with ReadFile/WriteFile in chunks of the
+//            same 131,072 bytes (the floor any extraction pays);
+//   CopyFile the plain files copied with CopyFileA, for reference.
+// It prints MB/s (1 MB = 1,000,000 payload bytes) for each and the ratio
+// extract/copy, checks every target's size and the first target's bytes
+// after each pass, and removes everything it wrote.
+#include "marrowick.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench_util.h"
+#include "cache_writer.h"
+
+namespace {
+
+using bench::Seconds;
+
+enum { CHUNK = SHARED_READ_BUFFER_SIZE, FILL_CHUNK = 1 << 20 };
+
+// Payload byte `offset` of file `index`: varied, so no layer can shortcut
+// runs of equal bytes.
+void FillPayload(unsigned index, unsigned long long offset, unsigned char *bytes, unsigned count)
+{
+    for (unsigned i = 0; i < count; i += 4) {
+        unsigned value = bench::Mix(index * 0x10001u + (unsigned)((offset + i) >> 2));
+        for (unsigned k = 0; k < 4 && i + k < count; ++k)
+            bytes[i + k] = (unsigned char)(value >> (8 * k));
+    }
+}
+
+bool WriteAll(HANDLE file, const void *bytes, DWORD count)
+{
+    DWORD written = 0;
+    return WriteFile(file, bytes, count, &written, NULL) && written == count;
+}
+
+// The cache file (header as the one writer lays it down, then the payload)
+// and the plain file of the same payload, written chunk by chunk.
+bool WritePair(const std::string &cachePath, const std::string &plainPath, unsigned index,
+               unsigned long long payloadSize)
+{
+    CacheFileSpec spec;
+    spec.Host = "cdn.akamai.steamstatic.com";
+    spec.Path = "/steam/apps/" + std::to_string(20000 + index) + "/movie_max.webm";
+    spec.Headers = {{"Content-Type", "video/webm"},
+                    {"Content-Length", std::to_string(payloadSize)},
+                    {"Last-Modified", "Mon, 04 Mar 2024 08:00:00 GMT"},
+                    {"ETag", "\"65e580c0\""}};
+    spec.DeclaredPayloadSize = (int64_t)payloadSize;
+    std::string header = BuildCacheFile(spec);
+    HANDLE cache = CreateFileA(cachePath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    HANDLE plain = CreateFileA(plainPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    bool ok = cache != INVALID_HANDLE_VALUE && plain != INVALID_HANDLE_VALUE &&
+              WriteAll(cache, header.data(), (DWORD)header.size());
+    static std::vector<unsigned char> chunk(FILL_CHUNK);
+    for (unsigned long long done = 0; ok && done < payloadSize; done += FILL_CHUNK) {
+        unsigned long long left = payloadSize - done;
+        unsigned count = left < FILL_CHUNK ? (unsigned)left : (unsigned)FILL_CHUNK;
+        FillPayload(index, done, chunk.data(), count);
+        ok = WriteAll(cache, chunk.data(), count) && WriteAll(plain, chunk.data(), count);
+    }
+    if (cache != INVALID_HANDLE_VALUE)
+        CloseHandle(cache);
+    if (plain != INVALID_HANDLE_VALUE)
+        CloseHandle(plain);
+    return ok;
+}
+
+// One set of payloads: the folders of its cache files, plain files and
+// targets, and the names inside them.
+struct PayloadSet {
+    const char *Name;
+    std::string Cache, Plain, Target;
+    std::vector<std::string> Files;
+    unsigned long long PayloadSize;
+};
+
+bool MakeSet(PayloadSet *set, unsigned firstIndex, int count)
+{
+    set->Cache = bench::MakeFolder("xb_cache");
+    set->Plain = bench::MakeFolder("xb_plain");
+    set->Target = bench::MakeFolder("xb_target");
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        wsprintfA(name, "\\%08x", firstIndex + (unsigned)i);
+        set->Files.push_back(name);
+        if (!WritePair(set->Cache + name, set->Plain + name, firstIndex + (unsigned)i, set->PayloadSize))
+            return false;
+    }
+    return true;
+}
+
+// --- The three methods ---------------------------------------------------------
+
+int ExtractAll(const PayloadSet &set)
+{
+    int done = 0;
+    SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
+    for (const std::string &name : set.Files)
+        done += ExtractPayload(NULL, (set.Cache + name).c_str(), (set.Target + name).c_str(), 0);
+    GlobalFree(SharedReadBuffer);
+    SharedReadBuffer = NULL;
+    return done;
+}
+
+bool PlainCopy(const std::string &from, const std::string &to, unsigned char *buffer)
+{
+    HANDLE source = CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, NULL);
+    if (source == INVALID_HANDLE_VALUE)
+        return false;
+    HANDLE target = CreateFileA(to.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    bool ok = target != INVALID_HANDLE_VALUE;
+    DWORD count = 0;
+    while (ok && ReadFile(source, buffer, CHUNK, &count, NULL) && count > 0)
+        ok = WriteAll(target, buffer, count);
+    if (target != INVALID_HANDLE_VALUE)
+        CloseHandle(target);
+    CloseHandle(source);
+    return ok;
+}
+
+int PlainCopyAll(const PayloadSet &set)
+{
+    int done = 0;
+    unsigned char *buffer = (unsigned char *)GlobalAlloc(GPTR, CHUNK);
+    for (const std::string &name : set.Files)
+        done += PlainCopy(set.Plain + name, set.Target + name, buffer);
+    GlobalFree(buffer);
+    return done;
+}
+
+int CopyFileAll(const PayloadSet &set)
+{
+    int done = 0;
+    for (const std::string &name : set.Files)
+        done += CopyFileA((set.Plain + name).c_str(), (set.Target + name).c_str(), TRUE) ? 1 : 0;
+    return done;
+}
+
+typedef int (*CopyMethod)(const PayloadSet &set);
+
+struct Method {
+    const char *Name;
+    CopyMethod Run;
+};
+
+const Method Methods[] = {{"extract", ExtractAll}, {"copy", PlainCopyAll}, {"CopyFile", CopyFileAll}};
+
+// --- Checks -----------------------------------------------------------------------
+
+unsigned long long FileSize(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return ~0ull;
+    return ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+bool SameBytes(const std::string &a, const std::string &b)
+{
+    HANDLE fa = CreateFileA(a.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE fb = CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    bool same = fa != INVALID_HANDLE_VALUE && fb != INVALID_HANDLE_VALUE;
+    static std::vector<unsigned char> x(FILL_CHUNK), y(FILL_CHUNK);
+    DWORD nx = 1, ny = 0;
+    while (same && nx > 0) {
+        same = ReadFile(fa, x.data(), FILL_CHUNK, &nx, NULL) && ReadFile(fb, y.data(), FILL_CHUNK, &ny, NULL) &&
+               nx == ny && memcmp(x.data(), y.data(), nx) == 0;
+    }
+    if (fa != INVALID_HANDLE_VALUE)
+        CloseHandle(fa);
+    if (fb != INVALID_HANDLE_VALUE)
+        CloseHandle(fb);
+    return same;
+}
+
+// Targets of the wrong size, plus one if the first target's bytes differ
+// from its plain file.
+int CheckTargets(const PayloadSet &set)
+{
+    int wrong = 0;
+    for (const std::string &name : set.Files)
+        wrong += FileSize(set.Target + name) != set.PayloadSize;
+    if (!SameBytes(set.Target + set.Files[0], set.Plain + set.Files[0]))
+        ++wrong;
+    return wrong;
+}
+
+// --- Measurement -----------------------------------------------------------------
+
+void MeasureSet(const PayloadSet &set)
+{
+    const int methodCount = countof(Methods);
+    double best[countof(Methods)];
+    int wrong[countof(Methods)] = {};
+    for (double &b : best)
+        b = 1e30;
+    for (int round = 0; round < 2; ++round) {
+        for (int k = 0; k < methodCount; ++k) {
+            int m = round == 0 ? k : methodCount - 1 - k;
+            bench::EmptyFolder(set.Target, false);
+            double start = Seconds();
+            int done = Methods[m].Run(set);
+            double took = Seconds() - start;
+            if (took < best[m])
+                best[m] = took;
+            wrong[m] += (int)set.Files.size() - done + CheckTargets(set);
+        }
+    }
+    bench::EmptyFolder(set.Target, false);
+    double bytes = (double)set.PayloadSize * (double)set.Files.size();
+    std::printf("%s (%.1f MB in all)\n", set.Name, bytes / 1e6);
+    for (int m = 0; m < methodCount; ++m)
+        std::printf("  %-8s %7.3f s  %7.1f MB/s%s\n", Methods[m].Name, best[m], bytes / 1e6 / best[m],
+                    wrong[m] ? "  (WRONG OUTPUT)" : "");
+    std::printf("  extract/copy %.2f   extract/CopyFile %.2f   (throughput ratios)\n", best[1] / best[0],
+                best[2] / best[0]);
+}
+
+void RemoveSet(const PayloadSet &set)
+{
+    bench::EmptyFolder(set.Cache, true);
+    bench::EmptyFolder(set.Plain, true);
+    bench::EmptyFolder(set.Target, true);
+}
+
+// Any error box is a failure of the run: record its text and close it, so
+// the benchmark never waits for a click.
+LRESULT CALLBACK CloseErrorBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        char text[512] = "";
+        GetDlgItemTextA((HWND)wParam, 0xFFFF, text, sizeof(text));
+        std::printf("error box: %s\n", text);
+        PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    int smallCount = argc > 1 ? std::atoi(argv[1]) : 1000;
+    int smallKiB = argc > 2 ? std::atoi(argv[2]) : 100;
+    int largeMiB = argc > 3 ? std::atoi(argv[3]) : 200;
+    AppInstance = GetModuleHandleA(NULL);
+    HHOOK hook = SetWindowsHookExA(WH_CBT, CloseErrorBoxes, NULL, GetCurrentThreadId());
+
+    char smallName[64], largeName[64];
+    wsprintfA(smallName, "%d payloads of %d KiB", smallCount, smallKiB);
+    wsprintfA(largeName, "1 payload of %d MiB", largeMiB);
+    PayloadSet sets[2];
+    sets[0].Name = smallName;
+    sets[0].PayloadSize = (unsigned long long)smallKiB * 1024;
+    sets[1].Name = largeName;
+    sets[1].PayloadSize = (unsigned long long)largeMiB * 1048576;
+    int counts[2] = {smallCount, 1};
+    for (int s = 0; s < 2; ++s) {
+        double start = Seconds();
+        bool made = MakeSet(&sets[s], (unsigned)s * 1000000u, counts[s]);
+        std::printf("%s written in %.1f s\n", sets[s].Name, Seconds() - start);
+        if (made)
+            MeasureSet(sets[s]);
+        else
+            std::printf("  could not write the files\n");
+        RemoveSet(sets[s]);
+    }
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
