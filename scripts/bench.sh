@@ -1,13 +1,35 @@
 #!/usr/bin/env bash
-# Builds and runs the folder-scan benchmark under Wine.
-#   scripts/bench.sh [FILES...]      default: 20000 100000
+# Builds and runs the benchmarks under Wine.
+#   scripts/bench.sh [FILES...]              the scan only; default: 20000 100000
+#   scripts/bench.sh scan [FILES...]         the folder scan against its floor
+#   scripts/bench.sh sort [FILES]            sorting and Select All / Invert
+#                                            Selection in the main window; default: 20000
+#   scripts/bench.sh extract [COUNT [KIB [MIB]]]  payload extraction against a
+#                                            plain copy; default: 1000 100 200
+#   scripts/bench.sh all                     all three with their defaults
+#   scripts/bench.sh                         the same as "all"
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+
+which=all
+case "${1:-}" in
+    scan|sort|extract|all) which=$1; shift ;;
+    '') ;;
+    *) which=scan ;;   # bare sizes: the scan, as before
+esac
+case "$which" in
+    all) targets=(scan_bench sort_bench extract_bench); set -- ;;   # each with its defaults
+    *) targets=("${which}_bench") ;;
+esac
+
 bash scripts/install-deps.sh
 arch=$(bash scripts/host-arch.sh)
 build=${MARROWICK_BENCH_BUILD:-$root/build/bench-$arch}
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw.cmake -DMARROWICK_ARCH="$arch" \
     -DMARROWICK_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target scan_bench
-scripts/wine-run.sh --arch="$arch" --build="$build" "$build/bench/scan_bench.exe" "$@"
+cmake --build "$build" -j2 --target "${targets[@]}"
+for target in "${targets[@]}"; do
+    if [ "${#targets[@]}" -gt 1 ]; then echo "== ${target%_bench}"; fi
+    scripts/wine-run.sh --arch="$arch" --build="$build" "$build/bench/$target.exe" "$@"
+done
