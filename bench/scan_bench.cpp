@@ -45,11 +45,11 @@ double Seconds()
 // A typical cache file: an image answer with the usual headers.
 CacheFileSpec BenchSpec(int i)
 {
-    CacheFileSpec spec;
-    spec.Host = i % 3 ? "cdn.akamai.steamstatic.com" : "store.steampowered.com";
-    spec.Path = "/steam/apps/" + std::to_string(10000 + i) + "/header.jpg";
-    spec.Query.push_back({"t", std::to_string(1700000000 + i)});
-    spec.Headers = {{"Server", "nginx"},
+    CacheFileSpec recipe;
+    recipe.Host = i % 3 ? "cdn.akamai.steamstatic.com" : "store.steampowered.com";
+    recipe.Path = "/steam/apps/" + std::to_string(10000 + i) + "/header.jpg";
+    recipe.Query.push_back({"t", std::to_string(1700000000 + i)});
+    recipe.Headers = {{"Server", "nginx"},
                     {"Content-Type", "image/jpeg"},
                     {"Content-Length", "2048"},
                     {"Date", "Thu, 14 Mar 2024 10:22:31 GMT"},
@@ -57,8 +57,8 @@ CacheFileSpec BenchSpec(int i)
                     {"Expires", "Fri, 15 Mar 2024 10:22:31 GMT"},
                     {"ETag", "\"65e580c0-800\""},
                     {"Cache-Control", "max-age=86400"}};
-    spec.Payload.assign(2048, (char)(i & 0xFF));
-    return spec;
+    recipe.Payload.assign(2048, (char)(i & 0xFF));
+    return recipe;
 }
 
 std::string MakeBenchFolder(int files)

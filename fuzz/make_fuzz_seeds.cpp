@@ -47,9 +47,9 @@ int main(int argc, char **argv)
         return 2;
     }
     int n = 0;
-    for (const CacheFileSpec &spec : Specs()) {
+    for (const CacheFileSpec &recipe : Specs()) {
         CacheFileLayout l;
-        std::string bytes = BuildCacheFile(spec, &l);
+        std::string bytes = BuildCacheFile(recipe, &l);
         std::vector<size_t> cuts = {l.Host, l.Path, l.PairCount, l.QueryCount, l.Status, l.HeaderCount,
                                     l.PayloadSize, l.PayloadSize + 2, l.Payload, bytes.size()};
         for (size_t h : l.HeaderNames)

@@ -107,7 +107,7 @@ if [ -z "$window" ]; then
     exit 1
 fi
 sleep 2   # let the scan end and the list paint
-import -window root "$screenshot"
+import -window "$window" "$screenshot"
 echo "Screenshot written to $screenshot"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key alt+F4

@@ -100,13 +100,13 @@ inline std::string PutCacheFile(const std::string &folder, const std::string &na
 {
     std::string bucket = folder + "\\" + name.substr(0, 2);
     CreateDirectoryA(bucket.c_str(), NULL);
-    CacheFileSpec spec;
-    spec.Host = "host.example";
-    spec.Path = "/" + name;
-    spec.Headers = headers;
-    spec.Payload = payload;
+    CacheFileSpec recipe;
+    recipe.Host = "host.example";
+    recipe.Path = "/" + name;
+    recipe.Headers = headers;
+    recipe.Payload = payload;
     std::string path = bucket + "\\" + name;
-    EXPECT_TRUE(WriteCacheFile(path, spec)) << path;
+    EXPECT_TRUE(WriteCacheFile(path, recipe)) << path;
     return path;
 }
 

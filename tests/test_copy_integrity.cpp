@@ -54,27 +54,27 @@ std::vector<RowTexts> BuildCache(const std::string &cache)
     for (int i = 0; i < 60; i++) {
         char name[32];
         wsprintfA(name, "%02x%08x%02d", (i * 53) % 256, 0x1234567u * (unsigned)i, i);
-        CacheFileSpec spec;
-        spec.Host = "cdn.example";
-        spec.Path = "/assets/file" + std::to_string(i) + (i % 3 ? ".png" : ".js");
+        CacheFileSpec recipe;
+        recipe.Host = "cdn.example";
+        recipe.Path = "/assets/file" + std::to_string(i) + (i % 3 ? ".png" : ".js");
         if (i % 4 == 0)
-            spec.Query = {{"v", std::to_string(i)}};
-        spec.Headers = {{"Content-Type", i % 3 ? "image/png" : "text/javascript"}};
+            recipe.Query = {{"v", std::to_string(i)}};
+        recipe.Headers = {{"Content-Type", i % 3 ? "image/png" : "text/javascript"}};
         if (i % 5 == 0)
-            spec.Headers.push_back({"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"});
-        spec.Payload = std::string((size_t)(i % 7 == 0 ? 0 : i * 997 + (i == 13 ? 400000 : 0)), (char)('a' + i % 26));
+            recipe.Headers.push_back({"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"});
+        recipe.Payload = std::string((size_t)(i % 7 == 0 ? 0 : i * 997 + (i == 13 ? 400000 : 0)), (char)('a' + i % 26));
         if (i % 11 == 0)
-            spec.DeclaredPayloadSize = (int64_t)spec.Payload.size() + 500;
+            recipe.DeclaredPayloadSize = (int64_t)recipe.Payload.size() + 500;
         if (i == 17)
-            spec.LeadWord = 3;  // extraction fails with a message
+            recipe.LeadWord = 3;  // extraction fails with a message
         std::string bucket = cache + "\\" + std::string(name, 2);
         CreateDirectoryA(bucket.c_str(), NULL);
         std::string path = bucket + "\\" + name;
-        WriteCacheFile(path, spec);
+        WriteCacheFile(path, recipe);
         if (i == 23)
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
         std::string filename = "file" + std::to_string(i % 20) + (i % 3 ? ".png" : ".mwktest");
-        rows.push_back({filename, "http://" + spec.Host + spec.Path, name, true});
+        rows.push_back({filename, "http://" + recipe.Host + recipe.Path, name, true});
     }
     return rows;
 }

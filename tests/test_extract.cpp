@@ -55,7 +55,7 @@ protected:
         EXPECT_TRUE(WriteBytesToFile(path, bytes));
         return path;
     }
-    std::string PutSpec(const std::string &name, const CacheFileSpec &spec) { return Put(name, BuildCacheFile(spec)); }
+    std::string PutSpec(const std::string &name, const CacheFileSpec &recipe) { return Put(name, BuildCacheFile(recipe)); }
     // Last-write time of a file as a SYSTEMTIME (the stored file time taken as is).
     SYSTEMTIME WriteTime(const std::string &path)
     {
@@ -87,17 +87,17 @@ TEST_F(ExtractTest, TargetLengthIsTheLargerOfStoredAndPresentBytes)
         {"exactly one buffer after the header", 131072, -1, 131072},
     };
     for (const SizeCase &c : cases) {
-        CacheFileSpec spec;
-        spec.Payload = Pattern(c.Present, (unsigned)c.Present);
-        spec.DeclaredPayloadSize = c.Declared;
-        std::string cache = PutSpec("cache", spec);
+        CacheFileSpec recipe;
+        recipe.Payload = Pattern(c.Present, (unsigned)c.Present);
+        recipe.DeclaredPayloadSize = c.Declared;
+        std::string cache = PutSpec("cache", recipe);
         std::string target = Folder + "\\out.bin";
         BoxCapture capture;
         EXPECT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 1), 1) << c.Name;
         EXPECT_TRUE(capture.Boxes.empty()) << c.Name;
         std::string written = ReadFileBytes(target);
         ASSERT_EQ(written.size(), c.ExpectedLength) << c.Name;
-        EXPECT_EQ(written.substr(0, c.Present), spec.Payload) << c.Name;
+        EXPECT_EQ(written.substr(0, c.Present), recipe.Payload) << c.Name;
         EXPECT_EQ(written.substr(c.Present), std::string(c.ExpectedLength - c.Present, '\0')) << c.Name;
     }
 }
@@ -106,24 +106,24 @@ TEST_F(ExtractTest, TargetLengthIsTheLargerOfStoredAndPresentBytes)
 // header and 130,772 payload bytes, then two more chunks follow.
 TEST_F(ExtractTest, HeaderOf300BytesWithLargePayload)
 {
-    CacheFileSpec spec;
+    CacheFileSpec recipe;
     CacheFileLayout layout;
-    BuildCacheFile(spec, &layout);
-    spec.Host = std::string(spec.Host.size() + 300 - layout.Payload, 'h');
-    spec.Payload = Pattern(300000, 5);
-    std::string bytes = BuildCacheFile(spec, &layout);
+    BuildCacheFile(recipe, &layout);
+    recipe.Host = std::string(recipe.Host.size() + 300 - layout.Payload, 'h');
+    recipe.Payload = Pattern(300000, 5);
+    std::string bytes = BuildCacheFile(recipe, &layout);
     ASSERT_EQ(layout.Payload, 300u);
     std::string cache = Put("cache", bytes);
     std::string target = Folder + "\\big.bin";
     ASSERT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 0), 1);
-    EXPECT_EQ(ReadFileBytes(target), spec.Payload);
+    EXPECT_EQ(ReadFileBytes(target), recipe.Payload);
 }
 
 TEST_F(ExtractTest, ExistingTargetFailsWithoutOverwriteAndIsReplacedWithIt)
 {
-    CacheFileSpec spec;
-    spec.Payload = "new payload";
-    std::string cache = PutSpec("cache", spec);
+    CacheFileSpec recipe;
+    recipe.Payload = "new payload";
+    std::string cache = PutSpec("cache", recipe);
     std::string target = Put("exists.txt", "old contents");
     {
         BoxCapture capture;
@@ -162,10 +162,10 @@ TEST_F(ExtractTest, LastModifiedStampsTheTarget)
     };
     for (const TimeCase &c : cases) {
         AppSettings.ShowTimeInGMT = c.Gmt;
-        CacheFileSpec spec;
-        spec.Headers = c.Headers;
-        spec.Payload = "x";
-        std::string cache = PutSpec("cache", spec);
+        CacheFileSpec recipe;
+        recipe.Headers = c.Headers;
+        recipe.Payload = "x";
+        std::string cache = PutSpec("cache", recipe);
         std::string target = Folder + "\\stamped.txt";
         ASSERT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 1), 1) << c.Name;
         SYSTEMTIME st = WriteTime(target);
@@ -184,9 +184,9 @@ TEST_F(ExtractTest, LastModifiedStampsTheTarget)
 
 TEST_F(ExtractTest, EmptyPayloadKeepsItsLastModifiedTime)
 {
-    CacheFileSpec spec;
-    spec.Headers = {{"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"}};
-    std::string cache = PutSpec("cache", spec);
+    CacheFileSpec recipe;
+    recipe.Headers = {{"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"}};
+    std::string cache = PutSpec("cache", recipe);
     std::string target = Folder + "\\empty.txt";
     ASSERT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 0), 1);
     EXPECT_EQ(ReadFileBytes(target).size(), 0u);
@@ -198,7 +198,7 @@ TEST_F(ExtractTest, EmptyPayloadKeepsItsLastModifiedTime)
 using CutRule = size_t (*)(const CacheFileLayout &);
 struct HeaderFailureCase {
     const char *Name;
-    CacheFileSpec Spec;
+    CacheFileSpec Recipe;
     CutRule Cut;  // null: keep the whole file
     const char *Message;
 };
@@ -233,7 +233,7 @@ TEST_F(ExtractTest, BadHeadersFailBeforeTheTargetIsCreated)
     };
     for (const HeaderFailureCase &c : cases) {
         CacheFileLayout layout;
-        std::string bytes = BuildCacheFile(c.Spec, &layout);
+        std::string bytes = BuildCacheFile(c.Recipe, &layout);
         if (c.Cut)
             bytes.resize(c.Cut(layout));
         std::string cache = Put("cache", bytes);
@@ -248,10 +248,10 @@ TEST_F(ExtractTest, BadHeadersFailBeforeTheTargetIsCreated)
 
 TEST_F(ExtractTest, HugePairCountEndsWithinTheRead)
 {
-    CacheFileSpec spec;
-    spec.Pairs = {{"a", "b"}};
+    CacheFileSpec recipe;
+    recipe.Pairs = {{"a", "b"}};
     CacheFileLayout layout;
-    std::string bytes = BuildCacheFile(spec, &layout);
+    std::string bytes = BuildCacheFile(recipe, &layout);
     bytes[layout.PairCount] = '\xFF';
     bytes[layout.PairCount + 1] = '\xFF';
     bytes[layout.PairCount + 2] = '\xFF';
@@ -285,9 +285,9 @@ TEST_F(ExtractTest, OpenAndBufferFailures)
 
 TEST_F(ExtractTest, TargetInMissingFolderIsReported)
 {
-    CacheFileSpec spec;
-    spec.Payload = "abc";
-    std::string cache = PutSpec("cache", spec);
+    CacheFileSpec recipe;
+    recipe.Payload = "abc";
+    std::string cache = PutSpec("cache", recipe);
     std::string target = Folder + "\\no\\such\\folder.txt";
     BoxCapture capture;
     EXPECT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 1), 0);
@@ -300,10 +300,10 @@ TEST_F(ExtractTest, TargetInMissingFolderIsReported)
 // file is sparse, so this costs no disk space).
 TEST_F(ExtractTest, StoredSizeAbove2GiBPreSizesTheTarget)
 {
-    CacheFileSpec spec;
-    spec.Payload = "head";
-    spec.DeclaredPayloadSize = 0x90000000LL;
-    std::string cache = PutSpec("cache", spec);
+    CacheFileSpec recipe;
+    recipe.Payload = "head";
+    recipe.DeclaredPayloadSize = 0x90000000LL;
+    std::string cache = PutSpec("cache", recipe);
     std::string target = Folder + "\\huge.bin";
     ASSERT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 1), 1);
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -6,7 +6,7 @@
 
 #include "test_util.h"
 
-#include <shfolder.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -32,7 +32,7 @@ void SetInstallPath(const char *value, DWORD type = REG_SZ)
 std::string ProgramFiles()
 {
     char path[MAX_PATH] = "";
-    SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, 0, path);
+    SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, path);
     return path;
 }
 

@@ -81,7 +81,7 @@ protected:
     std::string Dir, Bucket;
 };
 
-static CacheFileSpec Spec()
+static CacheFileSpec Recipe()
 {
     CacheFileSpec s;
     s.Host = "host1";
@@ -90,10 +90,10 @@ static CacheFileSpec Spec()
 }
 
 // The file cut `extra` bytes after (or before) the start of a field.
-static std::string Cut(const CacheFileSpec &spec, size_t CacheFileLayout::*field, ptrdiff_t extra)
+static std::string Cut(const CacheFileSpec &recipe, size_t CacheFileLayout::*field, ptrdiff_t extra)
 {
     CacheFileLayout l;
-    std::string bytes = BuildCacheFile(spec, &l);
+    std::string bytes = BuildCacheFile(recipe, &l);
     return bytes.substr(0, (size_t)((ptrdiff_t)(l.*field) + extra));
 }
 
@@ -110,7 +110,7 @@ TEST_F(ReaderTest, FailureTableMessageRowAndResult)
     const char *tooSmall = "File is too small to contain cache file header";
     const char *invalid = "Unknown or invalid cache file header";
     const char *bounds = "Cache file header is out of bounds";
-    CacheFileSpec lead3 = Spec(), second0 = Spec(), oneHeader = Spec(), longHeader = Spec(), hugeQuery = Spec();
+    CacheFileSpec lead3 = Recipe(), second0 = Recipe(), oneHeader = Recipe(), longHeader = Recipe(), hugeQuery = Recipe();
     lead3.LeadWord = 3;
     second0.SecondWord = 0;
     oneHeader.Headers = {{"X-A", "v"}};
@@ -118,7 +118,7 @@ TEST_F(ReaderTest, FailureTableMessageRowAndResult)
     longHeader.Payload = "payload";
     hugeQuery.Query = {{"x", "1", 0xFFFFFFF0u}};
     CacheFileLayout l;
-    std::string valid = BuildCacheFile(Spec(), &l);
+    std::string valid = BuildCacheFile(Recipe(), &l);
     std::string badPairs = valid;
     badPairs[l.PairCount + 3] = 0x7F;
 
@@ -128,12 +128,12 @@ TEST_F(ReaderTest, FailureTableMessageRowAndResult)
         {"lead word 3", BuildCacheFile(lead3), invalid, false, 1},
         {"second word 0", BuildCacheFile(second0), invalid, false, 1},
         {"20 bytes", valid.substr(0, 20), bounds, false, 1},
-        {"host without end", Cut(Spec(), &CacheFileLayout::Path, -2), bounds, false, 1},
-        {"no room for pair count", Cut(Spec(), &CacheFileLayout::PairCount, 3), bounds, false, 1},
+        {"host without end", Cut(Recipe(), &CacheFileLayout::Path, -2), bounds, false, 1},
+        {"no room for pair count", Cut(Recipe(), &CacheFileLayout::PairCount, 3), bounds, false, 1},
         {"huge pair count", badPairs, bounds, false, 1},
         {"value length past the end", BuildCacheFile(hugeQuery), bounds, false, 1},
-        {"no status code", Cut(Spec(), &CacheFileLayout::Status, 2), bounds, false, 1},
-        {"payload size cut, no headers", Cut(Spec(), &CacheFileLayout::PayloadSize, 3), bounds, false, 1},
+        {"no status code", Cut(Recipe(), &CacheFileLayout::Status, 2), bounds, false, 1},
+        {"payload size cut, no headers", Cut(Recipe(), &CacheFileLayout::PayloadSize, 3), bounds, false, 1},
         {"last value ends 2 bytes before the end", Cut(oneHeader, &CacheFileLayout::PayloadSize, 2), bounds, false, 1},
         {"header beyond the first 4,096 bytes", BuildCacheFile(longHeader), bounds, false, 1},
         {"valid", valid, nullptr, true, 1},
@@ -169,7 +169,7 @@ TEST_F(ReaderTest, MissingFileIsReportedAndTheScanGoesOn)
 
 TEST_F(ReaderTest, WithoutReadBufferStopsSilently)
 {
-    std::string path = Write(BuildCacheFile(Spec()));
+    std::string path = Write(BuildCacheFile(Recipe()));
     GlobalFree(SharedReadBuffer);
     SharedReadBuffer = nullptr;
     BoxCapture capture;
@@ -208,7 +208,7 @@ TEST_F(ReaderTest, FailedReadIsReportedAndStops)
 // Expected texts by column; columns not named are empty.
 struct RowCase {
     const char *Name;
-    CacheFileSpec Spec;
+    CacheFileSpec Recipe;
     std::map<int, std::string> Texts;
     unsigned int ItemData;
 };
@@ -216,19 +216,19 @@ struct RowCase {
 static std::vector<RowCase> RowCases()
 {
     std::vector<RowCase> cases;
-    CacheFileSpec s = Spec();
+    CacheFileSpec s = Recipe();
     s.DeclaredPayloadSize = 1234;
     cases.push_back({"no response headers", s,
                      {{COL_FILENAME, "b.php"}, {COL_URL, "http://host1/a/b.php"}, {COL_FILE_SIZE, "1,234"},
                       {COL_SERVER_RESPONSE, "HTTP/1.1 200 OK"}},
                      1234});
-    s = Spec();
+    s = Recipe();
     s.Headers = {{"Content-Length", "5000"}};
     cases.push_back({"content length over payload size", s,
                      {{COL_FILENAME, "b.php"}, {COL_URL, "http://host1/a/b.php"}, {COL_FILE_SIZE, "5,000"},
                       {COL_SERVER_RESPONSE, "HTTP/1.1 200 OK"}},
                      0});
-    s = Spec();
+    s = Recipe();
     s.Status = 304;
     s.Payload = "abc";
     s.Headers = {{"Content-Type", "text/plain"}, {"content-type", "image/png; q=1"}, {"Content-Type2", "a/b"},
@@ -237,7 +237,7 @@ static std::vector<RowCase> RowCases()
                      {{COL_FILENAME, "b.php"}, {COL_URL, "http://host1/a/b.php"}, {COL_CONTENT_TYPE, "image/png"},
                       {COL_FILE_SIZE, " 12"}, {COL_SERVER_RESPONSE, "HTTP/1.1 304"}, {COL_ETAG, "\"e2\""}},
                      3});
-    s = Spec();
+    s = Recipe();
     s.Path = "/a/b.php?v=2";
     s.Query = {{"x", "1"}, {"y", "two"}, {"z", "abc"}, {"w", std::string("a\0b", 3)}};
     s.Status = 404;
@@ -245,7 +245,7 @@ static std::vector<RowCase> RowCases()
                      {{COL_FILENAME, "b.php?v=2"}, {COL_URL, "http://host1/a/b.php?v=2?x=1&y=two&z=abc&w=a"},
                       {COL_FILE_SIZE, "0"}, {COL_SERVER_RESPONSE, "HTTP/1.1 404 Not Found"}},
                      0});
-    s = Spec();
+    s = Recipe();
     s.Path = "/dl/get";
     s.Query = {{"id", "5"}};
     s.Status = 500;
@@ -263,7 +263,7 @@ static std::vector<RowCase> RowCases()
                       {COL_SERVER_TIME, "11/6/1994 8:49:37 AM"}, {COL_EXPIRE_TIME, "11/7/1994 6:00:00 PM"},
                       {COL_SERVER_RESPONSE, "HTTP/1.1 500"}},
                      0});
-    s = Spec();
+    s = Recipe();
     s.Path = "/" + std::string(1100, 'p');
     cases.push_back({"URL cut at 1,023 characters", s,
                      {{COL_FILENAME, std::string(1023 - 13, 'p')}, {COL_URL, "http://host1/" + std::string(1023 - 13, 'p')},
@@ -277,7 +277,7 @@ TEST_F(ReaderTest, RowTexts)
     for (const RowCase &c : RowCases()) {
         SCOPED_TRACE(c.Name);
         SendMessageA(List, LVM_DELETEALLITEMS, 0, 0);
-        std::string path = Write(BuildCacheFile(c.Spec));
+        std::string path = Write(BuildCacheFile(c.Recipe));
         BoxCapture capture;
         ASSERT_EQ(ReadCacheEntry(Owner, List, path.c_str()), 1);
         EXPECT_TRUE(capture.Boxes.empty());
@@ -295,7 +295,7 @@ TEST_F(ReaderTest, RowTexts)
 
 TEST_F(ReaderTest, RowsAreAppendedWithTheFileTypeIcon)
 {
-    CacheFileSpec png = Spec(), bare = Spec();
+    CacheFileSpec png = Recipe(), bare = Recipe();
     png.Path = "/img/logo.png";
     bare.Path = "/feed";
     std::string first = Write(BuildCacheFile(png), "0a01");
@@ -311,7 +311,7 @@ TEST_F(ReaderTest, RowsAreAppendedWithTheFileTypeIcon)
 
 TEST_F(ReaderTest, LocalTimeFollowsTheSetting)
 {
-    CacheFileSpec s = Spec();
+    CacheFileSpec s = Recipe();
     s.Headers = {{"Date", "Sun, 06 Nov 1994 08:49:37 GMT"}};
     std::string path = Write(BuildCacheFile(s));
     AppSettings.ShowTimeInGMT = 0;

@@ -533,18 +533,18 @@ const ResourceKind &PickKind()
     return ResourceKinds[0];
 }
 
-void AddQuery(CacheFileSpec &spec, const ResourceKind &kind)
+void AddQuery(CacheFileSpec &recipe, const ResourceKind &kind)
 {
     if (kind.Kind == PAY_JSON) {
-        spec.Query.push_back({"appids", std::to_string(200000 + Below(900000))});
-        spec.Query.push_back({"cc", Below(2) ? "de" : "us"});
-        spec.Query.push_back({"l", "english"});
+        recipe.Query.push_back({"appids", std::to_string(200000 + Below(900000))});
+        recipe.Query.push_back({"cc", Below(2) ? "de" : "us"});
+        recipe.Query.push_back({"l", "english"});
     } else if (Below(3) == 0) {
         char version[16];
         std::snprintf(version, sizeof(version), "%08x", (unsigned)NextRandom());
-        spec.Query.push_back({"v", version});
+        recipe.Query.push_back({"v", version});
     } else if (kind.Kind == PAY_HTML && Below(2)) {
-        spec.Query.push_back({"snr", "1_4_4__" + std::to_string(100 + Below(50))});
+        recipe.Query.push_back({"snr", "1_4_4__" + std::to_string(100 + Below(50))});
     }
 }
 
@@ -555,44 +555,44 @@ CacheFileSpec MakeEntry(long long now)
     int number = 10 + Below(2000000);
     char path[128];
     std::snprintf(path, sizeof(path), kind.PathFormat, number);
-    CacheFileSpec spec;
-    spec.Host = Pick(Hosts);
-    spec.Path = path;
-    AddQuery(spec, kind);
+    CacheFileSpec recipe;
+    recipe.Host = Pick(Hosts);
+    recipe.Path = path;
+    AddQuery(recipe, kind);
 
     long long served = now - Below(30 * 86400);
     int roll = Below(100);
-    spec.Status = roll < 6 ? 304 : roll < 10 ? 404 : 200;
-    spec.Headers.push_back({"Server", Pick(Servers)});
-    spec.Headers.push_back({"Date", HttpDate(served)});
-    if (spec.Status == 404) {
-        spec.Payload = MakeHtml("404 Not Found");
-        spec.Headers.push_back({"Content-Type", "text/html; charset=UTF-8"});
-    } else if (spec.Status == 200) {
-        spec.Payload = roll < 13 ? std::string() : MakePayload(kind.Kind, number);
-        spec.Headers.push_back({"Content-Type", kind.ContentType});
-        spec.Headers.push_back({"Last-Modified", HttpDate(served - 86400LL * (1 + Below(400)))});
+    recipe.Status = roll < 6 ? 304 : roll < 10 ? 404 : 200;
+    recipe.Headers.push_back({"Server", Pick(Servers)});
+    recipe.Headers.push_back({"Date", HttpDate(served)});
+    if (recipe.Status == 404) {
+        recipe.Payload = MakeHtml("404 Not Found");
+        recipe.Headers.push_back({"Content-Type", "text/html; charset=UTF-8"});
+    } else if (recipe.Status == 200) {
+        recipe.Payload = roll < 13 ? std::string() : MakePayload(kind.Kind, number);
+        recipe.Headers.push_back({"Content-Type", kind.ContentType});
+        recipe.Headers.push_back({"Last-Modified", HttpDate(served - 86400LL * (1 + Below(400)))});
         if (kind.Kind == PAY_JSON && Below(3) == 0)
-            spec.Headers.push_back({"Content-Disposition", "attachment; filename=\"appdetails_" +
+            recipe.Headers.push_back({"Content-Disposition", "attachment; filename=\"appdetails_" +
                                                                std::to_string(number) + ".json\""});
         if (kind.Kind == PAY_FONT)
-            spec.Headers.push_back({"Content-Disposition", "inline; filename=MotivaSans.ttf"});
+            recipe.Headers.push_back({"Content-Disposition", "inline; filename=MotivaSans.ttf"});
     }
-    if (spec.Status != 404) {
+    if (recipe.Status != 404) {
         char etag[40];
         std::snprintf(etag, sizeof(etag), "\"%08x%04x\"", (unsigned)NextRandom(), (unsigned)Below(0x10000));
-        spec.Headers.push_back({Below(4) ? "ETag" : "Etag", etag});
+        recipe.Headers.push_back({Below(4) ? "ETag" : "Etag", etag});
     }
     // Some answers omit Content-Length; the size then comes from the payload.
     if (Below(5))
-        spec.Headers.push_back({"Content-Length", std::to_string(spec.Payload.size())});
-    spec.Headers.push_back({"Cache-Control", Below(2) ? "public, max-age=86400" : "max-age=3600"});
-    spec.Headers.push_back({"Expires", HttpDate(served + 3600LL * (1 + Below(240)))});
+        recipe.Headers.push_back({"Content-Length", std::to_string(recipe.Payload.size())});
+    recipe.Headers.push_back({"Cache-Control", Below(2) ? "public, max-age=86400" : "max-age=3600"});
+    recipe.Headers.push_back({"Expires", HttpDate(served + 3600LL * (1 + Below(240)))});
     if (Below(3) == 0)
-        spec.Headers.push_back({"Access-Control-Allow-Origin", "*"});
+        recipe.Headers.push_back({"Access-Control-Allow-Origin", "*"});
     if (Below(4) == 0)
-        spec.Headers.push_back({"X-Cache", Below(2) ? "HIT" : "MISS"});
-    return spec;
+        recipe.Headers.push_back({"X-Cache", Below(2) ? "HIT" : "MISS"});
+    return recipe;
 }
 
 bool MakeFolders(const std::string &root, const char *const *parts, int count, std::string &path)

@@ -2,10 +2,7 @@
 // installation folder, from its registry key or the Program Files folder.
 #include "marrowick.h"
 
-// shfolder.h declares SHGetFolderPathA (exported by shell32 too) without
-// pulling in the shell's object headers, whose SORT_DESCENDING collides with
-// the sort key's bit.
-#include <shfolder.h>
+#include <shlobj.h>
 
 // Cache sub-folders of the installation, indexed by SelectedCacheFolder.
 static const char *const CacheSubFolders[] = {
@@ -15,8 +12,7 @@ static const char *const CacheSubFolders[] = {
 
 enum {
     INSTALL_PATH_SIZE = 241,        // InstallPath: up to 240 characters
-    PROGRAM_FILES_MAX_LENGTH = 231, // longest Program Files path accepted
-    FOLDER_PATH_CURRENT = 0         // SHGFP_TYPE_CURRENT: the folder as it is now
+    PROGRAM_FILES_MAX_LENGTH = 231  // longest Program Files path accepted
 };
 
 // Joins `base`, an optional middle part and the sub-folder into `buffer`
@@ -46,7 +42,7 @@ int DetectCachePath(char *buffer, int index)
         return JoinCachePath(buffer, installPath, "", sub);
 
     char programFiles[MAX_PATH];
-    if (FAILED(SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, FOLDER_PATH_CURRENT, programFiles)) ||
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, programFiles)) ||
         lstrlenA(programFiles) > PROGRAM_FILES_MAX_LENGTH) {
         buffer[0] = '\0';
         return 0;

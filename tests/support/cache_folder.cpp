@@ -6,12 +6,12 @@
 
 CacheFileSpec SimpleCacheSpec(const std::string &name, const std::string &host)
 {
-    CacheFileSpec spec;
-    spec.Host = host;
-    spec.Path = "/" + name;
-    spec.Headers = {{"Content-Type", "text/plain"}};
-    spec.Payload = "payload of " + name;
-    return spec;
+    CacheFileSpec recipe;
+    recipe.Host = host;
+    recipe.Path = "/" + name;
+    recipe.Headers = {{"Content-Type", "text/plain"}};
+    recipe.Payload = "payload of " + name;
+    return recipe;
 }
 
 std::string AddRawCacheFile(const std::string &folder, const std::string &bucket, const std::string &name,
@@ -24,9 +24,9 @@ std::string AddRawCacheFile(const std::string &folder, const std::string &bucket
 }
 
 std::string AddCacheFile(const std::string &folder, const std::string &bucket, const std::string &name,
-                         const CacheFileSpec &spec)
+                         const CacheFileSpec &recipe)
 {
-    return AddRawCacheFile(folder, bucket, name, BuildCacheFile(spec));
+    return AddRawCacheFile(folder, bucket, name, BuildCacheFile(recipe));
 }
 
 void FillCacheFolder(const std::string &folder, int count)

@@ -14,43 +14,43 @@ static void PutString(std::string &out, const std::string &s)
     out.push_back('\0');
 }
 
-std::string BuildCacheFile(const CacheFileSpec &spec, CacheFileLayout *layout)
+std::string BuildCacheFile(const CacheFileSpec &recipe, CacheFileLayout *layout)
 {
     CacheFileLayout l;
     std::string out;
-    PutU32(out, spec.LeadWord);
+    PutU32(out, recipe.LeadWord);
     out.append(12, '\0');
-    PutU32(out, spec.SecondWord);
+    PutU32(out, recipe.SecondWord);
     l.Host = out.size();
-    PutString(out, spec.Host);
+    PutString(out, recipe.Host);
     l.Path = out.size();
-    PutString(out, spec.Path);
+    PutString(out, recipe.Path);
     l.PairCount = out.size();
-    PutU32(out, (uint32_t)spec.Pairs.size());
-    for (const auto &p : spec.Pairs) {
+    PutU32(out, (uint32_t)recipe.Pairs.size());
+    for (const auto &p : recipe.Pairs) {
         PutString(out, p.first);
         PutString(out, p.second);
     }
     l.QueryCount = out.size();
-    PutU32(out, (uint32_t)spec.Query.size());
-    for (const auto &q : spec.Query) {
+    PutU32(out, (uint32_t)recipe.Query.size());
+    for (const auto &q : recipe.Query) {
         PutString(out, q.Name);
         PutU32(out, q.DeclaredLength < 0 ? (uint32_t)q.Value.size() : (uint32_t)q.DeclaredLength);
         out.append(q.Value);
     }
     l.Status = out.size();
-    PutU32(out, spec.Status);
+    PutU32(out, recipe.Status);
     l.HeaderCount = out.size();
-    PutU32(out, (uint32_t)spec.Headers.size());
-    for (const auto &h : spec.Headers) {
+    PutU32(out, (uint32_t)recipe.Headers.size());
+    for (const auto &h : recipe.Headers) {
         l.HeaderNames.push_back(out.size());
         PutString(out, h.first);
         PutString(out, h.second);
     }
     l.PayloadSize = out.size();
-    PutU32(out, spec.DeclaredPayloadSize < 0 ? (uint32_t)spec.Payload.size() : (uint32_t)spec.DeclaredPayloadSize);
+    PutU32(out, recipe.DeclaredPayloadSize < 0 ? (uint32_t)recipe.Payload.size() : (uint32_t)recipe.DeclaredPayloadSize);
     l.Payload = out.size();
-    out.append(spec.Payload);
+    out.append(recipe.Payload);
     l.End = out.size();
     if (layout)
         *layout = l;
@@ -66,7 +66,7 @@ bool WriteBytesToFile(const std::string &path, const std::string &bytes)
     return std::fclose(f) == 0 && ok;
 }
 
-bool WriteCacheFile(const std::string &path, const CacheFileSpec &spec)
+bool WriteCacheFile(const std::string &path, const CacheFileSpec &recipe)
 {
-    return WriteBytesToFile(path, BuildCacheFile(spec));
+    return WriteBytesToFile(path, BuildCacheFile(recipe));
 }

@@ -40,9 +40,9 @@ struct CacheFileLayout {
     size_t PayloadSize, Payload, End;
 };
 
-std::string BuildCacheFile(const CacheFileSpec &spec, CacheFileLayout *layout = nullptr);
+std::string BuildCacheFile(const CacheFileSpec &recipe, CacheFileLayout *layout = nullptr);
 // Writes raw bytes to a file (created or replaced); false on failure.
 bool WriteBytesToFile(const std::string &path, const std::string &bytes);
-bool WriteCacheFile(const std::string &path, const CacheFileSpec &spec);
+bool WriteCacheFile(const std::string &path, const CacheFileSpec &recipe);
 
 #endif
