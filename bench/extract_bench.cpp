@@ -57,15 +57,15 @@ bool WriteAll(HANDLE file, const void *bytes, DWORD count)
 bool WritePair(const std::string &cachePath, const std::string &plainPath, unsigned index,
                unsigned long long payloadSize)
 {
-    CacheFileSpec spec;
-    spec.Host = "cdn.akamai.steamstatic.com";
-    spec.Path = "/steam/apps/" + std::to_string(20000 + index) + "/movie_max.webm";
-    spec.Headers = {{"Content-Type", "video/webm"},
+    CacheFileSpec recipe;
+    recipe.Host = "cdn.akamai.steamstatic.com";
+    recipe.Path = "/steam/apps/" + std::to_string(20000 + index) + "/movie_max.webm";
+    recipe.Headers = {{"Content-Type", "video/webm"},
                     {"Content-Length", std::to_string(payloadSize)},
                     {"Last-Modified", "Mon, 04 Mar 2024 08:00:00 GMT"},
                     {"ETag", "\"65e580c0\""}};
-    spec.DeclaredPayloadSize = (int64_t)payloadSize;
-    std::string header = BuildCacheFile(spec);
+    recipe.DeclaredPayloadSize = (int64_t)payloadSize;
+    std::string header = BuildCacheFile(recipe);
     HANDLE cache = CreateFileA(cachePath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     HANDLE plain = CreateFileA(plainPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     bool ok = cache != INVALID_HANDLE_VALUE && plain != INVALID_HANDLE_VALUE &&

@@ -74,16 +74,16 @@ std::string HttpDate(unsigned seconds)
 // One cache file: its own dates and a payload size spread roughly evenly
 // over the orders of magnitude. Only the first 256 payload bytes are
 // written; the stored size and Content-Length give the File Size text.
-CacheFileSpec SortSpec(int i)
+CacheFileSpec SortRecipe(int i)
 {
     unsigned h = Mix((unsigned)i), g = Mix((unsigned)i ^ 0x9e3779b9u);
     unsigned size = Mix(g) >> (8 + g % 24);
     unsigned modified = h % TwentyYears;
-    CacheFileSpec spec;
-    spec.Host = Hosts[h % 3];
-    spec.Path = "/steam/apps/" + std::to_string(10000 + i) + "/capsule_" + std::to_string(g % 1000) + ".jpg";
-    spec.Query.push_back({"t", std::to_string(1700000000u + h % 9999999u)});
-    spec.Headers = {{"Server", "nginx"},
+    CacheFileSpec recipe;
+    recipe.Host = Hosts[h % 3];
+    recipe.Path = "/steam/apps/" + std::to_string(10000 + i) + "/capsule_" + std::to_string(g % 1000) + ".jpg";
+    recipe.Query.push_back({"t", std::to_string(1700000000u + h % 9999999u)});
+    recipe.Headers = {{"Server", "nginx"},
                     {"Content-Type", "image/jpeg"},
                     {"Content-Length", std::to_string(size)},
                     {"Date", HttpDate(modified + g % 86400u)},
@@ -91,9 +91,9 @@ CacheFileSpec SortSpec(int i)
                     {"Expires", HttpDate(modified + 86400u + g % 604800u)},
                     {"ETag", "\"" + std::to_string(h) + "-" + std::to_string(size) + "\""},
                     {"Cache-Control", "max-age=86400"}};
-    spec.Payload.assign(size < 256 ? size : 256, (char)(i & 0xFF));
-    spec.DeclaredPayloadSize = size;
-    return spec;
+    recipe.Payload.assign(size < 256 ? size : 256, (char)(i & 0xFF));
+    recipe.DeclaredPayloadSize = size;
+    return recipe;
 }
 
 // Bucket i % 256, named by the bucket and the index, so that name order is
@@ -109,7 +109,7 @@ std::string MakeSortFolder(int files)
     for (int i = 0; i < files; ++i) {
         char name[40];
         wsprintfA(name, "\\%02x\\%02x%08x%06x", i % 256, i % 256, Mix((unsigned)i), i);
-        WriteCacheFile(folder + name, SortSpec(i));
+        WriteCacheFile(folder + name, SortRecipe(i));
     }
     return folder;
 }
