@@ -32,14 +32,6 @@ LRESULT CALLBACK RecordingListProc(HWND window, UINT message, WPARAM wParam, LPA
     return CallWindowProcA(ListViewProc, window, message, wParam, lParam);
 }
 
-std::string SystemText(DWORD code)
-{
-    char text[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), NULL);
-    return text;
-}
-
 class ScanTest : public ::testing::Test {
 protected:
     void SetUp() override

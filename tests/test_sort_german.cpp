@@ -49,7 +49,7 @@ struct GermanSortTest : testing::Test {
     void SetUp() override
     {
         Parent = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW, 0, 0, 700, 400, NULL, NULL, NULL, NULL);
-        List = CreateTenColumnList(Parent);
+        List = CreateTestList(Parent, 50);
     }
     void TearDown() override { DestroyWindow(Parent); }
 };
@@ -62,9 +62,9 @@ TEST_F(GermanSortTest, SizesAndDatesInDayMonthOrder)
     for (int i = 0; i < 4; i++)
         AddRow(List, {{COL_FILE_SIZE, sizes[i]}, {COL_EXPIRE_TIME, dates[i].c_str()}});
     SortList(List, COL_FILE_SIZE);
-    EXPECT_EQ(ColumnTexts(List, COL_FILE_SIZE), (Texts{"12", "999", "1.000", "2.147.483.648"}));
+    EXPECT_EQ(TestColumnTexts(List, COL_FILE_SIZE), (Texts{"12", "999", "1.000", "2.147.483.648"}));
     SortList(List, COL_EXPIRE_TIME);
-    EXPECT_EQ(ColumnTexts(List, COL_EXPIRE_TIME), (Texts{dates[2], dates[3], dates[1], dates[0]}));
+    EXPECT_EQ(TestColumnTexts(List, COL_EXPIRE_TIME), (Texts{dates[2], dates[3], dates[1], dates[0]}));
     EXPECT_EQ(dates[1], "31.12.2013 23:59:59");
 }
 
@@ -76,7 +76,7 @@ TEST_F(GermanSortTest, GmtLocalGmtRestoresTexts)
     for (const auto &g : gmt)
         AddRow(List, {{COL_SERVER_TIME, g.c_str()}});
     RedisplayDates(List, 0);
-    EXPECT_EQ(ColumnTexts(List, COL_SERVER_TIME), (Texts{local[0], local[1]}));
+    EXPECT_EQ(TestColumnTexts(List, COL_SERVER_TIME), (Texts{local[0], local[1]}));
     RedisplayDates(List, 1);
-    EXPECT_EQ(ColumnTexts(List, COL_SERVER_TIME), (Texts{gmt[0], gmt[1]}));
+    EXPECT_EQ(TestColumnTexts(List, COL_SERVER_TIME), (Texts{gmt[0], gmt[1]}));
 }
