@@ -8,16 +8,12 @@
 
 namespace {
 
-struct SortTest : testing::Test {
-    HWND Parent = NULL;
-    HWND List = NULL;
+struct SortTest : SortListTest {
     void SetUp() override
     {
-        Parent = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW, 0, 0, 700, 400, NULL, NULL, NULL, NULL);
-        List = CreateTestList(Parent, 50);
+        SortListTest::SetUp();
         ArrowColumn = -1;
     }
-    void TearDown() override { DestroyWindow(Parent); }
     std::vector<std::string> SortedBy(int key, int column)
     {
         SortList(List, key);
@@ -103,32 +99,6 @@ TEST(CompileLocaleDatePattern, UnitedStatesFormatsAndCalendarLimit)
     EXPECT_STREQ(p->AmDesignator, "AM");
     EXPECT_STREQ(p->PmDesignator, "PM");
     EXPECT_EQ(p->TwoDigitYearMax, 2049);    // Wine's CAL_ITWODIGITYEARMAX
-}
-
-struct ParseCase {
-    const char *Text;
-    int Ok;
-    WORD Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
-};
-
-static void CheckParses(const ParseCase *cases, size_t count)
-{
-    for (size_t i = 0; i < count; i++) {
-        const ParseCase &c = cases[i];
-        SYSTEMTIME t;
-        memset(&t, 0x55, sizeof(t));
-        ASSERT_EQ(ParseDisplayedDate(c.Text, &t), c.Ok) << c.Text;
-        if (!c.Ok)
-            continue;
-        EXPECT_EQ(t.wYear, c.Year) << c.Text;
-        EXPECT_EQ(t.wMonth, c.Month) << c.Text;
-        EXPECT_EQ(t.wDay, c.Day) << c.Text;
-        EXPECT_EQ(t.wHour, c.Hour) << c.Text;
-        EXPECT_EQ(t.wMinute, c.Minute) << c.Text;
-        EXPECT_EQ(t.wSecond, c.Second) << c.Text;
-        EXPECT_EQ(t.wDayOfWeek, 0) << c.Text;
-        EXPECT_EQ(t.wMilliseconds, 0) << c.Text;
-    }
 }
 
 TEST(ParseDisplayedDate, UnitedStatesCells)

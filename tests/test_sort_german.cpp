@@ -17,11 +17,7 @@ TEST(GermanDates, PatternsFromTheLocale)
 
 TEST(GermanDates, ParsesCellsBack)
 {
-    const struct {
-        const char *Text;
-        int Ok;
-        WORD Year, Month, Day, Hour, Minute, Second;
-    } cases[] = {
+    const ParseCase cases[] = {
         {"31.12.2013 23:59:59", 1, 2013, 12, 31, 23, 59, 59},
         {"01.01.2014 00:00:01", 1, 2014, 1, 1, 0, 0, 1},
         {"06.11.1994 08:49:37", 1, 1994, 11, 6, 8, 49, 37},
@@ -29,30 +25,10 @@ TEST(GermanDates, ParsesCellsBack)
         {"31.12.2013 23:59:59 PM", 0, 0, 0, 0, 0, 0, 0},
         {"12/31/2013 11:59:59 PM", 0, 0, 0, 0, 0, 0, 0},
     };
-    for (const auto &c : cases) {
-        SYSTEMTIME t = {};
-        ASSERT_EQ(ParseDisplayedDate(c.Text, &t), c.Ok) << c.Text;
-        if (!c.Ok)
-            continue;
-        EXPECT_EQ(t.wYear, c.Year) << c.Text;
-        EXPECT_EQ(t.wMonth, c.Month) << c.Text;
-        EXPECT_EQ(t.wDay, c.Day) << c.Text;
-        EXPECT_EQ(t.wHour, c.Hour) << c.Text;
-        EXPECT_EQ(t.wMinute, c.Minute) << c.Text;
-        EXPECT_EQ(t.wSecond, c.Second) << c.Text;
-    }
+    CheckParses(cases, countof(cases));
 }
 
-struct GermanSortTest : testing::Test {
-    HWND Parent = NULL;
-    HWND List = NULL;
-    void SetUp() override
-    {
-        Parent = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW, 0, 0, 700, 400, NULL, NULL, NULL, NULL);
-        List = CreateTestList(Parent, 50);
-    }
-    void TearDown() override { DestroyWindow(Parent); }
-};
+struct GermanSortTest : SortListTest {};
 
 TEST_F(GermanSortTest, SizesAndDatesInDayMonthOrder)
 {
