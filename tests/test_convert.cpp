@@ -3,6 +3,7 @@
 // media types, query argument texts and header names.
 #include <gtest/gtest.h>
 
+#include "test_convert_dates.h"
 #include "test_util.h"
 
 TEST(Convert, StatusLine)
@@ -101,7 +102,7 @@ TEST(Convert, ParseHttpDate)
 
 TEST(Convert, HeaderDateInGmtAndLocalTime)
 {
-    const struct { const char *Value, *Gmt, *Local; } cases[] = {
+    const HeaderDateCase cases[] = {
         {"Sun, 06 Nov 1994 08:49:37 GMT", "11/6/1994 8:49:37 AM", "11/6/1994 2:19:37 PM"},
         {"Wed, 31 Dec 2036 20:00:00 GMT", "12/31/2036 8:00:00 PM", "1/1/2037 1:30:00 AM"},
         {" 06 Nov 1994 08:49:37 GMT", "11/6/1994 8:49:37 AM", "11/6/1994 2:19:37 PM"},
@@ -115,14 +116,7 @@ TEST(Convert, HeaderDateInGmtAndLocalTime)
         {"Sun, 06 Nov 94 08:49:37 GMT", "", ""},
         {"garbage", "", ""},
     };
-    int saved = AppSettings.ShowTimeInGMT;
-    for (const auto &c : cases) {
-        AppSettings.ShowTimeInGMT = 1;
-        EXPECT_STREQ(FormatHeaderDate(c.Value), c.Gmt) << c.Value;
-        AppSettings.ShowTimeInGMT = 0;
-        EXPECT_STREQ(FormatHeaderDate(c.Value), c.Local) << c.Value;
-    }
-    AppSettings.ShowTimeInGMT = saved;
+    CheckHeaderDates(cases, countof(cases));
 }
 
 TEST(Convert, AttachmentName)

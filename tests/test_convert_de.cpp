@@ -3,6 +3,7 @@
 // day.month.year with a 24-hour clock; local time is Asia/Kolkata (+5:30).
 #include <gtest/gtest.h>
 
+#include "test_convert_dates.h"
 #include "test_util.h"
 
 TEST(ConvertGerman, GroupedNumbers)
@@ -22,17 +23,10 @@ TEST(ConvertGerman, GroupedNumbers)
 TEST(ConvertGerman, HeaderDateInGmtAndLocalTime)
 {
     // Wine's German short date is "d.M.yyyy", its time "HH:mm:ss".
-    const struct { const char *Value, *Gmt, *Local; } cases[] = {
+    const HeaderDateCase cases[] = {
         {"Sun, 06 Nov 1994 08:49:37 GMT", "6.11.1994 08:49:37", "6.11.1994 14:19:37"},
         {"Wed, 31 Dec 2036 20:00:00 GMT", "31.12.2036 20:00:00", "1.1.2037 01:30:00"},
         {"Sun Nov  6 08:49:37 1994", "", ""},
     };
-    int saved = AppSettings.ShowTimeInGMT;
-    for (const auto &c : cases) {
-        AppSettings.ShowTimeInGMT = 1;
-        EXPECT_STREQ(FormatHeaderDate(c.Value), c.Gmt) << c.Value;
-        AppSettings.ShowTimeInGMT = 0;
-        EXPECT_STREQ(FormatHeaderDate(c.Value), c.Local) << c.Value;
-    }
-    AppSettings.ShowTimeInGMT = saved;
+    CheckHeaderDates(cases, countof(cases));
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cache_writer.h"
+#include "test_list.h"
 #include "test_util.h"
 
 #include <shellapi.h>
@@ -32,17 +33,8 @@ struct ListWindow {
 inline ListWindow CreateListWindow()
 {
     ListWindow w;
-    InitCommonControls();
     w.Parent = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, NULL, NULL, NULL, NULL);
-    w.List = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 600, 400,
-                           w.Parent, (HMENU)(INT_PTR)IDC_LIST, NULL, NULL);
-    for (int i = 0; i < COLUMN_COUNT; i++) {
-        LVCOLUMNA column = {};
-        column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = 80;
-        column.pszText = (char *)"c";
-        SendMessageA(w.List, LVM_INSERTCOLUMNA, i, (LPARAM)&column);
-    }
+    w.List = CreateTestList(w.Parent, 80);
     return w;
 }
 
@@ -52,41 +44,16 @@ inline void DestroyListWindow(ListWindow &w)
     PumpMessages();
 }
 
-inline void SetRowText(HWND list, int row, int column, const std::string &text)
-{
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = (char *)text.c_str();
-    SendMessageA(list, LVM_SETITEMTEXTA, row, (LPARAM)&item);
-}
-
 inline void FillList(HWND list, const std::vector<RowTexts> &rows)
 {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    for (size_t i = 0; i < rows.size(); i++) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = (int)i;
-        item.pszText = (char *)rows[i].Filename.c_str();
-        int row = (int)SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-        SetRowText(list, row, COL_URL, rows[i].Url);
-        SetRowText(list, row, COL_CACHE_FILE, rows[i].CacheFile);
-        LVITEMA state = {};
-        state.stateMask = LVIS_SELECTED;
-        state.state = rows[i].Selected ? LVIS_SELECTED : 0;
-        SendMessageA(list, LVM_SETITEMSTATE, row, (LPARAM)&state);
+    for (const RowTexts &texts : rows) {
+        std::vector<std::string> cells(COLUMN_COUNT);
+        cells[COL_FILENAME] = texts.Filename;
+        cells[COL_URL] = texts.Url;
+        cells[COL_CACHE_FILE] = texts.CacheFile;
+        SelectTestRow(list, AddTestRow(list, cells), texts.Selected);
     }
-}
-
-inline std::string RowText(HWND list, int row, int column)
-{
-    char buffer[1025] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 1024;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, (LPARAM)&item);
-    return buffer;
 }
 
 inline bool RowSelected(HWND list, int row)
@@ -124,22 +91,6 @@ inline std::vector<std::string> ListFolder(const std::string &folder)
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     return names;
-}
-
-inline std::string SystemText(DWORD code)
-{
-    char buffer[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof(buffer), NULL);
-    return buffer;
-}
-
-// Message box texts lose their trailing line breaks in the static control.
-inline std::string TrimBreaks(std::string s)
-{
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-        s.pop_back();
-    return s;
 }
 
 // --- Registered "open" commands -------------------------------------------

@@ -37,7 +37,7 @@ protected:
         std::vector<std::string> names;
         int count = (int)SendMessageA(Window.List, LVM_GETITEMCOUNT, 0, 0);
         for (int i = 0; i < count; i++)
-            names.push_back(RowText(Window.List, i, COL_CACHE_FILE));
+            names.push_back(TestCellText(Window.List, i, COL_CACHE_FILE));
         return names;
     }
     std::string Cache;

@@ -11,14 +11,6 @@ struct ErrorBoxCase {
     const char *Expected;   // with "<sys>" standing for the system text
 };
 
-static std::string SystemText(DWORD code)
-{
-    char buf[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buf, sizeof(buf), NULL);
-    return buf;
-}
-
 TEST(ErrorBox, PlaceholderRulesAndSystemText)
 {
     const ErrorBoxCase cases[] = {

@@ -8,21 +8,6 @@
 
 namespace {
 
-std::string SystemText(DWORD code)
-{
-    char buffer[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof(buffer), NULL);
-    return buffer;
-}
-
-std::string TrimBreaks(std::string s)
-{
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-        s.pop_back();
-    return s;
-}
-
 std::string Pattern(size_t size, unsigned seed)
 {
     std::string bytes(size, '\0');

@@ -43,7 +43,7 @@ struct FindTest : testing::Test {
     void SetUp() override
     {
         Main = CreateTestMain();
-        List = CreateTenColumnList(Main);
+        List = CreateTestList(Main, 50);
         SendMessageA(List, LVM_SETCOLUMNWIDTH, COL_ETAG, 0);   // hidden column
         FindDialogHandle = NULL;
         FindWhatText[0] = 0;
@@ -75,10 +75,7 @@ struct FindTest : testing::Test {
     }
     void SetState(int row, int selected)
     {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED;
-        item.state = selected ? LVIS_SELECTED : 0;
-        SendMessageA(List, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+        SelectTestRow(List, row, selected != 0);
     }
     Rows Selected()
     {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "test_list.h"
 #include "test_util.h"
 
 static int ReturnNotifications;
@@ -55,14 +56,7 @@ protected:
         ListViewHandle = list;
         return list;
     }
-    static void AddRow(HWND list, const char *text)
-    {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = INT_MAX;
-        item.pszText = (char *)text;
-        SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    }
+    static void AddRow(HWND list, const char *text) { AddTestRow(list, {text}); }
     std::string Dir;
     HWND Parent = NULL;
 };

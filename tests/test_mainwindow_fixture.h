@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "test_list.h"
 #include "test_util.h"
 
 class MainWindowTest : public ::testing::Test {
@@ -93,11 +94,7 @@ protected:
 
     static void SelectRow(int row, bool selected)
     {
-        LVITEMA item;
-        ZeroMemory(&item, sizeof(item));
-        item.stateMask = LVIS_SELECTED;
-        item.state = selected ? LVIS_SELECTED : 0;
-        SendMessageA(ListViewHandle, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+        SelectTestRow(ListViewHandle, row, selected);
     }
 
     static void SelectFirst(int count)

@@ -3,10 +3,7 @@
 // whatever the columns' display order and visibility; Enter/Escape close.
 #include "dialog_driver.h"
 
-static const char *const Titles[COLUMN_COUNT] = {
-    "Filename", "URL", "Content Type", "File Size", "Server Time",
-    "Last Modified", "Expire Time", "Server Response", "ETag", "Cache File",
-};
+#include "test_list.h"
 
 typedef std::vector<std::string> RowTexts;
 
@@ -14,43 +11,16 @@ static RowTexts MakeRow(int n)
 {
     RowTexts row;
     for (int i = 0; i < COLUMN_COUNT; i++)
-        row.push_back(std::string(Titles[i]) + " of row " + std::to_string(n));
+        row.push_back(std::string(ListColumns[i].Title) + " of row " + std::to_string(n));
     return row;
 }
 
 static HWND CreateList(HWND owner, const std::vector<RowTexts> &rows)
 {
-    HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 700, 500,
-                              owner, (HMENU)(INT_PTR)IDC_LIST, NULL, NULL);
-    for (int i = 0; i < COLUMN_COUNT; i++) {
-        LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = (char *)Titles[i];
-        column.cx = 60;
-        column.iSubItem = i;
-        SendMessageA(list, LVM_INSERTCOLUMNA, i, (LPARAM)&column);
-    }
-    for (int r = 0; r < (int)rows.size(); r++) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = r;
-        item.pszText = (char *)rows[r][0].c_str();
-        SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-        for (int i = 1; i < COLUMN_COUNT; i++) {
-            item.iSubItem = i;
-            item.pszText = (char *)rows[r][i].c_str();
-            SendMessageA(list, LVM_SETITEMTEXTA, r, (LPARAM)&item);
-        }
-    }
+    HWND list = CreateTestList(owner, 60);
+    for (const RowTexts &row : rows)
+        AddTestRow(list, row);
     return list;
-}
-
-static void Select(HWND list, int row)
-{
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendMessageA(list, LVM_SETITEMSTATE, row, (LPARAM)&item);
 }
 
 class Properties : public testing::Test {
@@ -96,12 +66,12 @@ TEST_F(Properties, ShowsEveryColumnOfFirstSelectedRowInColumnIdOrder)
         if (!c.Order.empty())
             SendMessageA(list, LVM_SETCOLUMNORDERARRAY, COLUMN_COUNT, (LPARAM)c.Order.data());
         for (int row : c.Selected)
-            Select(list, row);
+            SelectTestRow(list, row);
 
         INT_PTR result = RunDialog(Owner, IDD_PROPERTIES, PropertiesDialogProc, (LPARAM)list, [&](HWND d) {
             EXPECT_EQ(GetFocus(), GetDlgItem(d, IDOK));
             for (int i = 0; i < COLUMN_COUNT; i++) {
-                EXPECT_EQ(ItemText(d, IDC_PROP_LABEL_FIRST + i), std::string(Titles[i]) + ":");
+                EXPECT_EQ(ItemText(d, IDC_PROP_LABEL_FIRST + i), std::string(ListColumns[i].Title) + ":");
                 // Texts are cut to 1,023 characters; Wine's list view hands
                 // out one more (its terminator lands past the buffer size).
                 std::string value = ItemText(d, IDC_PROP_VALUE_FIRST + i);
@@ -121,7 +91,7 @@ TEST_F(Properties, ShowsEveryColumnOfFirstSelectedRowInColumnIdOrder)
 TEST_F(Properties, CloseBoxEndsWithCancel)
 {
     HWND list = CreateList(Owner, {MakeRow(0)});
-    Select(list, 0);
+    SelectTestRow(list, 0);
     INT_PTR result = RunDialog(Owner, IDD_PROPERTIES, PropertiesDialogProc, (LPARAM)list, [&](HWND d) {
         EXPECT_EQ(PropertiesDialogProc(d, WM_COMMAND, MAKEWPARAM(IDC_PROP_VALUE_FIRST, EN_SETFOCUS), 0), FALSE);
         PostMessageA(d, WM_CLOSE, 0, 0);

@@ -5,40 +5,17 @@
 #include <map>
 
 #include "cache_writer.h"
+#include "test_list.h"
 #include "test_util.h"
 
-static std::string SystemText(DWORD code)
-{
-    char buf[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buf, sizeof(buf), NULL);
-    return buf;
-}
-
-static std::string TrimBreaks(std::string s)
-{
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-        s.pop_back();
-    return s;
-}
-
-// A plain report-view list with the ten columns, standing in for the
+// The ten-column test list standing in for the
 // program's list view; the owner window receives the error boxes.
 class ReaderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
-        InitCommonControlsEx(&icc);
         Owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, NULL, NULL, NULL, NULL);
-        List = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 600, 400, Owner, NULL, NULL, NULL);
-        for (int i = 0; i < COLUMN_COUNT; i++) {
-            LVCOLUMNA col = {};
-            col.mask = LVCF_WIDTH | LVCF_TEXT;
-            col.cx = 100;
-            col.pszText = (char *)"c";
-            SendMessageA(List, LVM_INSERTCOLUMNA, i, (LPARAM)&col);
-        }
+        List = CreateTestList(Owner, 100);
         SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
         Dir = MakeTempDir("reader");
         Bucket = Dir + "\\0a";
@@ -59,16 +36,7 @@ protected:
         return path;
     }
     int Rows() { return (int)SendMessageA(List, LVM_GETITEMCOUNT, 0, 0); }
-    std::string Cell(int row, int column)
-    {
-        char text[URL_TEXT_SIZE + 1] = "";  // one spare byte: Wine writes the terminator past 1,024
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = URL_TEXT_SIZE;
-        SendMessageA(List, LVM_GETITEMTEXTA, row, (LPARAM)&item);
-        return text;
-    }
+    std::string Cell(int row, int column) { return TestCellText(List, row, column); }
     LVITEMA Item(int row)
     {
         LVITEMA item = {};

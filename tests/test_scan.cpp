@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cache_folder.h"
+#include "test_list.h"
 #include "test_util.h"
 
 #include <string>
@@ -32,14 +33,6 @@ LRESULT CALLBACK RecordingListProc(HWND window, UINT message, WPARAM wParam, LPA
     return CallWindowProcA(ListViewProc, window, message, wParam, lParam);
 }
 
-std::string SystemText(DWORD code)
-{
-    char text[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), NULL);
-    return text;
-}
-
 class ScanTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -49,13 +42,7 @@ protected:
         wc.lpszClassName = "ScanTestMain";
         RegisterClassA(&wc);
         Main = CreateWindowA("ScanTestMain", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
-        List = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 400, 300, Main, NULL, NULL, NULL);
-        for (int i = 0; i < COLUMN_COUNT; ++i) {
-            LVCOLUMNA column = {};
-            column.mask = LVCF_WIDTH;
-            column.cx = 100;
-            SendMessageA(List, LVM_INSERTCOLUMNA, i, (LPARAM)&column);
-        }
+        List = CreateTestList(Main, 100);
         ListViewProc = (WNDPROC)SetWindowLongPtrA(List, GWLP_WNDPROC, (LONG_PTR)RecordingListProc);
         Folder = MakeTempDir("scan");
         Progress.clear();
@@ -70,14 +57,7 @@ protected:
     void Scan(const std::string &folder) { LoadCacheFolder(Main, List, folder.c_str()); }
     std::vector<std::string> CacheFileColumn()
     {
-        std::vector<std::string> names;
-        int count = (int)SendMessageA(List, LVM_GETITEMCOUNT, 0, 0);
-        for (int i = 0; i < count; ++i) {
-            char text[MAX_PATH] = "";
-            ListView_GetItemText(List, i, COL_CACHE_FILE, text, sizeof(text));
-            names.push_back(text);
-        }
-        return names;
+        return TestColumnTexts(List, COL_CACHE_FILE);
     }
     std::string Title()
     {

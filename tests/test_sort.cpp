@@ -8,20 +8,16 @@
 
 namespace {
 
-struct SortTest : testing::Test {
-    HWND Parent = NULL;
-    HWND List = NULL;
+struct SortTest : SortListTest {
     void SetUp() override
     {
-        Parent = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW, 0, 0, 700, 400, NULL, NULL, NULL, NULL);
-        List = CreateTenColumnList(Parent);
+        SortListTest::SetUp();
         ArrowColumn = -1;
     }
-    void TearDown() override { DestroyWindow(Parent); }
     std::vector<std::string> SortedBy(int key, int column)
     {
         SortList(List, key);
-        return ColumnTexts(List, column);
+        return TestColumnTexts(List, column);
     }
 };
 
@@ -103,32 +99,6 @@ TEST(CompileLocaleDatePattern, UnitedStatesFormatsAndCalendarLimit)
     EXPECT_STREQ(p->AmDesignator, "AM");
     EXPECT_STREQ(p->PmDesignator, "PM");
     EXPECT_EQ(p->TwoDigitYearMax, 2049);    // Wine's CAL_ITWODIGITYEARMAX
-}
-
-struct ParseCase {
-    const char *Text;
-    int Ok;
-    WORD Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
-};
-
-static void CheckParses(const ParseCase *cases, size_t count)
-{
-    for (size_t i = 0; i < count; i++) {
-        const ParseCase &c = cases[i];
-        SYSTEMTIME t;
-        memset(&t, 0x55, sizeof(t));
-        ASSERT_EQ(ParseDisplayedDate(c.Text, &t), c.Ok) << c.Text;
-        if (!c.Ok)
-            continue;
-        EXPECT_EQ(t.wYear, c.Year) << c.Text;
-        EXPECT_EQ(t.wMonth, c.Month) << c.Text;
-        EXPECT_EQ(t.wDay, c.Day) << c.Text;
-        EXPECT_EQ(t.wHour, c.Hour) << c.Text;
-        EXPECT_EQ(t.wMinute, c.Minute) << c.Text;
-        EXPECT_EQ(t.wSecond, c.Second) << c.Text;
-        EXPECT_EQ(t.wDayOfWeek, 0) << c.Text;
-        EXPECT_EQ(t.wMilliseconds, 0) << c.Text;
-    }
 }
 
 TEST(ParseDisplayedDate, UnitedStatesCells)
@@ -282,12 +252,9 @@ TEST_F(SortTest, RowsMoveWholeWithTheirItemDataAndSelection)
     AddRow(List, {{COL_URL, "c"}, {COL_CACHE_FILE, "f3"}}, 3000000000u);
     AddRow(List, {{COL_URL, "a"}, {COL_CACHE_FILE, "f1"}}, 0);
     AddRow(List, {{COL_URL, "b"}, {COL_CACHE_FILE, "f2"}}, 7);
-    LVITEMA sel = {};
-    sel.stateMask = LVIS_SELECTED;
-    sel.state = LVIS_SELECTED;
-    SendMessageA(List, LVM_SETITEMSTATE, 0, (LPARAM)&sel);
+    SelectTestRow(List, 0);
     EXPECT_TRUE(SortList(List, COL_URL));
-    EXPECT_EQ(ColumnTexts(List, COL_CACHE_FILE), (Texts{"f1", "f2", "f3"}));
+    EXPECT_EQ(TestColumnTexts(List, COL_CACHE_FILE), (Texts{"f1", "f2", "f3"}));
     EXPECT_EQ(ItemData(List, 0), 0);
     EXPECT_EQ(ItemData(List, 1), 7);
     EXPECT_EQ((unsigned)ItemData(List, 2), 3000000000u);
@@ -346,7 +313,7 @@ TEST_F(SortTest, KeyForMissingColumnLeavesHeaderAlone)
     EXPECT_EQ(ArrowColumn, 40);
     for (int c = 0; c < COLUMN_COUNT; c++)
         EXPECT_EQ(ReadHeader(List, c).Arrow, 0) << c;
-    EXPECT_EQ(ColumnTexts(List, COL_URL), (Texts{"a", "b"}));
+    EXPECT_EQ(TestColumnTexts(List, COL_URL), (Texts{"a", "b"}));
 }
 
 TEST_F(SortTest, GmtLocalGmtRestoresTextsAndOrder)
@@ -365,11 +332,11 @@ TEST_F(SortTest, GmtLocalGmtRestoresTextsAndOrder)
         AddRow(List, {{COL_SERVER_TIME, c.Gmt.c_str()}, {COL_LAST_MODIFIED, c.Gmt.c_str()}, {COL_EXPIRE_TIME, "junk"}});
     AddRow(List, {{COL_URL, "no dates"}});
     SortList(List, COL_LAST_MODIFIED);
-    Texts gmt = ColumnTexts(List, COL_LAST_MODIFIED);
+    Texts gmt = TestColumnTexts(List, COL_LAST_MODIFIED);
 
     RedisplayDates(List, 0);
-    Texts local = ColumnTexts(List, COL_LAST_MODIFIED);
-    EXPECT_EQ(local, ColumnTexts(List, COL_SERVER_TIME));
+    Texts local = TestColumnTexts(List, COL_LAST_MODIFIED);
+    EXPECT_EQ(local, TestColumnTexts(List, COL_SERVER_TIME));
     for (const auto &c : cells) {
         int row = 0;
         while (row < (int)gmt.size() && gmt[row] != c.Gmt)
@@ -377,13 +344,13 @@ TEST_F(SortTest, GmtLocalGmtRestoresTextsAndOrder)
         ASSERT_LT(row, (int)gmt.size());
         EXPECT_EQ(local[row], c.Local) << c.Gmt;
     }
-    EXPECT_EQ(ColumnTexts(List, COL_EXPIRE_TIME), (Texts{"", "junk", "junk", "junk", "junk"}));
+    EXPECT_EQ(TestColumnTexts(List, COL_EXPIRE_TIME), (Texts{"", "junk", "junk", "junk", "junk"}));
     Texts resorted = SortedBy(COL_LAST_MODIFIED, COL_LAST_MODIFIED);
     EXPECT_EQ(resorted, local) << "the shift keeps the order";
 
     RedisplayDates(List, 1);
-    EXPECT_EQ(ColumnTexts(List, COL_LAST_MODIFIED), gmt);
-    EXPECT_EQ(ColumnTexts(List, COL_SERVER_TIME), gmt);
+    EXPECT_EQ(TestColumnTexts(List, COL_LAST_MODIFIED), gmt);
+    EXPECT_EQ(TestColumnTexts(List, COL_SERVER_TIME), gmt);
 }
 
 // Size or date of a cell as one number, to check an order.
@@ -424,7 +391,7 @@ TEST_F(SortTest, Timing20000Rows)
         SortList(List, s.Column);
         QueryPerformanceCounter(&b);
         printf("sort %d rows by %s: %.0f ms\n", rows, s.Name, (double)(b.QuadPart - a.QuadPart) * 1000.0 / (double)f.QuadPart);
-        Texts sorted = ColumnTexts(List, s.Column);
+        Texts sorted = TestColumnTexts(List, s.Column);
         for (int i = 1; i < rows; i++)
             ASSERT_LE(SortKey(s.Column, sorted[i - 1]), SortKey(s.Column, sorted[i])) << s.Name << " row " << i;
     }

@@ -17,11 +17,7 @@ TEST(GermanDates, PatternsFromTheLocale)
 
 TEST(GermanDates, ParsesCellsBack)
 {
-    const struct {
-        const char *Text;
-        int Ok;
-        WORD Year, Month, Day, Hour, Minute, Second;
-    } cases[] = {
+    const ParseCase cases[] = {
         {"31.12.2013 23:59:59", 1, 2013, 12, 31, 23, 59, 59},
         {"01.01.2014 00:00:01", 1, 2014, 1, 1, 0, 0, 1},
         {"06.11.1994 08:49:37", 1, 1994, 11, 6, 8, 49, 37},
@@ -29,30 +25,10 @@ TEST(GermanDates, ParsesCellsBack)
         {"31.12.2013 23:59:59 PM", 0, 0, 0, 0, 0, 0, 0},
         {"12/31/2013 11:59:59 PM", 0, 0, 0, 0, 0, 0, 0},
     };
-    for (const auto &c : cases) {
-        SYSTEMTIME t = {};
-        ASSERT_EQ(ParseDisplayedDate(c.Text, &t), c.Ok) << c.Text;
-        if (!c.Ok)
-            continue;
-        EXPECT_EQ(t.wYear, c.Year) << c.Text;
-        EXPECT_EQ(t.wMonth, c.Month) << c.Text;
-        EXPECT_EQ(t.wDay, c.Day) << c.Text;
-        EXPECT_EQ(t.wHour, c.Hour) << c.Text;
-        EXPECT_EQ(t.wMinute, c.Minute) << c.Text;
-        EXPECT_EQ(t.wSecond, c.Second) << c.Text;
-    }
+    CheckParses(cases, countof(cases));
 }
 
-struct GermanSortTest : testing::Test {
-    HWND Parent = NULL;
-    HWND List = NULL;
-    void SetUp() override
-    {
-        Parent = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW, 0, 0, 700, 400, NULL, NULL, NULL, NULL);
-        List = CreateTenColumnList(Parent);
-    }
-    void TearDown() override { DestroyWindow(Parent); }
-};
+struct GermanSortTest : SortListTest {};
 
 TEST_F(GermanSortTest, SizesAndDatesInDayMonthOrder)
 {
@@ -62,9 +38,9 @@ TEST_F(GermanSortTest, SizesAndDatesInDayMonthOrder)
     for (int i = 0; i < 4; i++)
         AddRow(List, {{COL_FILE_SIZE, sizes[i]}, {COL_EXPIRE_TIME, dates[i].c_str()}});
     SortList(List, COL_FILE_SIZE);
-    EXPECT_EQ(ColumnTexts(List, COL_FILE_SIZE), (Texts{"12", "999", "1.000", "2.147.483.648"}));
+    EXPECT_EQ(TestColumnTexts(List, COL_FILE_SIZE), (Texts{"12", "999", "1.000", "2.147.483.648"}));
     SortList(List, COL_EXPIRE_TIME);
-    EXPECT_EQ(ColumnTexts(List, COL_EXPIRE_TIME), (Texts{dates[2], dates[3], dates[1], dates[0]}));
+    EXPECT_EQ(TestColumnTexts(List, COL_EXPIRE_TIME), (Texts{dates[2], dates[3], dates[1], dates[0]}));
     EXPECT_EQ(dates[1], "31.12.2013 23:59:59");
 }
 
@@ -76,7 +52,7 @@ TEST_F(GermanSortTest, GmtLocalGmtRestoresTexts)
     for (const auto &g : gmt)
         AddRow(List, {{COL_SERVER_TIME, g.c_str()}});
     RedisplayDates(List, 0);
-    EXPECT_EQ(ColumnTexts(List, COL_SERVER_TIME), (Texts{local[0], local[1]}));
+    EXPECT_EQ(TestColumnTexts(List, COL_SERVER_TIME), (Texts{local[0], local[1]}));
     RedisplayDates(List, 1);
-    EXPECT_EQ(ColumnTexts(List, COL_SERVER_TIME), (Texts{gmt[0], gmt[1]}));
+    EXPECT_EQ(TestColumnTexts(List, COL_SERVER_TIME), (Texts{gmt[0], gmt[1]}));
 }

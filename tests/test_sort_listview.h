@@ -1,11 +1,15 @@
-// A real list view with the program's ten columns for the sort and find
-// tests, and helpers to fill and read it.
+// Rows given cell by cell and date cells for the sort and find tests, over
+// the ten-column test list (test_list.h).
 #ifndef MARROWICK_TEST_SORT_LISTVIEW_H
 #define MARROWICK_TEST_SORT_LISTVIEW_H
 
+#include <gtest/gtest.h>
+
+#include "test_list.h"
 #include "test_util.h"
 
 #include <initializer_list>
+#include <string.h>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,62 +17,52 @@
 // One cell of a row: ColumnId and text.
 typedef std::pair<int, const char *> Cell;
 
-// A report-view list view with ten columns, child IDC_LIST of `parent`.
-inline HWND CreateTenColumnList(HWND parent)
-{
-    InitCommonControls();
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS,
-                                0, 0, 600, 300, parent, (HMENU)(INT_PTR)IDC_LIST, NULL, NULL);
-    for (int c = 0; c < COLUMN_COUNT; c++) {
-        char title[16];
-        wsprintfA(title, "col%d", c);
-        LVCOLUMNA col = {};
-        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        col.fmt = c == COL_FILE_SIZE ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        col.cx = 50;
-        col.pszText = title;
-        SendMessageA(list, LVM_INSERTCOLUMNA, (WPARAM)c, (LPARAM)&col);
-    }
-    return list;
-}
-
 // Appends a row; cells not given stay empty. Returns its index.
 inline int AddRow(HWND list, std::initializer_list<Cell> cells, LPARAM data = 0)
 {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    item.pszText = (char *)"";
-    item.lParam = data;
-    int row = (int)SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    for (const Cell &cell : cells) {
-        LVITEMA sub = {};
-        sub.iSubItem = cell.first;
-        sub.pszText = (char *)cell.second;
-        SendMessageA(list, LVM_SETITEMTEXTA, (WPARAM)row, (LPARAM)&sub);
+    std::vector<std::string> texts(COLUMN_COUNT);
+    for (const Cell &cell : cells)
+        texts[cell.first] = cell.second;
+    return AddTestRow(list, texts, data);
+}
+
+// A parent window holding the ten-column test list.
+struct SortListTest : testing::Test {
+    HWND Parent = NULL;
+    HWND List = NULL;
+    void SetUp() override
+    {
+        Parent = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW, 0, 0, 700, 400, NULL, NULL, NULL, NULL);
+        List = CreateTestList(Parent, 50);
     }
-    return row;
-}
+    void TearDown() override { DestroyWindow(Parent); }
+};
 
-inline std::string CellText(HWND list, int row, int column)
-{
-    char text[1100] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 1024;
-    SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
-    return text;
-}
+// A date cell parsed back: Ok 0 for a text that must be refused.
+struct ParseCase {
+    const char *Text;
+    int Ok;
+    WORD Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
+};
 
-// The texts of one column from the first row to the last.
-inline std::vector<std::string> ColumnTexts(HWND list, int column)
+inline void CheckParses(const ParseCase *cases, size_t count)
 {
-    std::vector<std::string> texts;
-    int rows = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    for (int row = 0; row < rows; row++)
-        texts.push_back(CellText(list, row, column));
-    return texts;
+    for (size_t i = 0; i < count; i++) {
+        const ParseCase &c = cases[i];
+        SYSTEMTIME t;
+        memset(&t, 0x55, sizeof(t));
+        ASSERT_EQ(ParseDisplayedDate(c.Text, &t), c.Ok) << c.Text;
+        if (!c.Ok)
+            continue;
+        EXPECT_EQ(t.wYear, c.Year) << c.Text;
+        EXPECT_EQ(t.wMonth, c.Month) << c.Text;
+        EXPECT_EQ(t.wDay, c.Day) << c.Text;
+        EXPECT_EQ(t.wHour, c.Hour) << c.Text;
+        EXPECT_EQ(t.wMinute, c.Minute) << c.Text;
+        EXPECT_EQ(t.wSecond, c.Second) << c.Text;
+        EXPECT_EQ(t.wDayOfWeek, 0) << c.Text;
+        EXPECT_EQ(t.wMilliseconds, 0) << c.Text;
+    }
 }
 
 // A date cell as the entry reader writes it: short date, blank, time.

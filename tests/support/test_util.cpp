@@ -111,3 +111,18 @@ void BoxCapture::Answer(int buttonId)
 {
     Answers.push_back(buttonId);
 }
+
+std::string SystemText(DWORD code)
+{
+    char text[512] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), NULL);
+    return text;
+}
+
+std::string TrimBreaks(std::string s)
+{
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+        s.pop_back();
+    return s;
+}

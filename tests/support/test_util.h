@@ -18,6 +18,13 @@ bool FileExists(const std::string &path);
 // Dispatches every message waiting in this thread's queue.
 void PumpMessages();
 
+// The system's text for an error code, as FormatMessageA gives it (with its
+// trailing line break).
+std::string SystemText(DWORD code);
+// Message box texts lose their trailing line breaks in the static control:
+// compare them without.
+std::string TrimBreaks(std::string s);
+
 // Message boxes shown while a BoxCapture lives are recorded and closed at
 // once, through the real MessageBoxA: a WH_CBT hook reads the box when it is
 // activated and presses a button (the next queued answer, else OK, else No,
