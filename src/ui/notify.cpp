@@ -90,7 +90,12 @@ static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
         return 0;
     case LVN_COLUMNCLICK:
         AppSettings.SortByColumn = NextSortKey(AppSettings.SortByColumn, ((NMLISTVIEW *)header)->iSubItem);
+        // The sort rewrites every row's item data around LVM_SORTITEMS; with
+        // redraw on, each write invalidates its row (2.5 s instead of 0.15 s
+        // for 20,000 rows under Wine). The scan calls SortList frozen already.
+        SendMessageA(ListViewHandle, WM_SETREDRAW, FALSE, 0);
         SortList(ListViewHandle, AppSettings.SortByColumn);
+        SendMessageA(ListViewHandle, WM_SETREDRAW, TRUE, 0);
         return 0;
     case LVN_DELETEALLITEMS:
         SelectedSizeTotal = 0;
