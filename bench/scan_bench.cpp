@@ -21,7 +21,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "cache_writer.h"
+
+using bench::Seconds;
 
 namespace {
 
@@ -30,16 +33,6 @@ LRESULT CALLBACK BenchMainProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (message == WM_LOADPROGRESS)
         return 0;
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-double Seconds()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
 }
 
 // A typical cache file: an image answer with the usual headers.

@@ -35,6 +35,8 @@ cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw.cmake -DMARROWICK_ARCH
     -DMARROWICK_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target marrowick make_demo_cache
 
+source "$root/scripts/x11.bash"
+
 # Wine sees the host's root as drive Z:.
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
@@ -46,37 +48,15 @@ if [ ! -d "$demo/appcache/httpcache" ]; then
         "$build/tools/make_demo_cache.exe" "$(winpath "$demo")"
 fi
 
-start_xvfb() {
-    for n in $(seq 91 120); do
-        [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 50); do
-            if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then display=":$n"; return 0; fi
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-    done
-    echo "run.sh: could not start Xvfb" >&2
-    exit 1
-}
-
 xvfb_pid=
 display=${DISPLAY:-}
-[ -n "$screenshot" ] && start_xvfb
-# Ends the X11 prefix's wineserver (and Wine's desktop process with it)
-# before the private X server goes away.
-stop_wine() {
-    local tag server=/usr/lib/wine/wineserver64
-    [ "$arch" = i686 ] && server=/usr/lib/wine/wineserver32
-    [ -x "$server" ] || server=/usr/lib/wine/wineserver
-    tag=$(printf '%s' "${MARROWICK_TZ:-Asia/Kolkata}" | tr -c 'A-Za-z0-9' '_')
-    WINEPREFIX="$build/wineprefix-${tag}_x11" "$server" -k 2>/dev/null || true
-}
+if [ -n "$screenshot" ]; then
+    start_private_xvfb 91 120 || { echo "run.sh: could not start Xvfb" >&2; exit 1; }
+    display=$xvfb_display
+fi
 cleanup() {
     [ -n "$xvfb_pid" ] || return 0
-    stop_wine
+    stop_x11_wine "$build" "$arch"
     kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT

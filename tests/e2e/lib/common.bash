@@ -8,6 +8,8 @@
 # installs the EXIT trap. The script keeps the program's process id in
 # app_pid so that the cleanup can end it.
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/x11.bash"
+
 e2e_init() {
     build=$1
     exe=$2
@@ -25,15 +27,7 @@ note() { echo "-- $*"; }
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 wine_run() { "$root/scripts/wine-run.sh" --arch="$arch" --build="$build" "$@"; }
 
-# Ends the X11 prefix's wineserver (and Wine's desktop process with it)
-# before its X server goes away.
-e2e_stop_wine() {
-    local tag server=/usr/lib/wine/wineserver64
-    [ "$arch" = i686 ] && server=/usr/lib/wine/wineserver32
-    [ -x "$server" ] || server=/usr/lib/wine/wineserver
-    tag=$(printf '%s' "${MARROWICK_TZ:-Asia/Kolkata}" | tr -c 'A-Za-z0-9' '_')
-    WINEPREFIX="$build/wineprefix-${tag}_x11" "$server" -k 2>/dev/null || true
-}
+e2e_stop_wine() { stop_x11_wine "$build" "$arch"; }
 
 e2e_cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
@@ -52,22 +46,8 @@ make_demo_cache() {
 # Starts a private X server on the first free display from :121 and exports
 # DISPLAY and MARROWICK_DISPLAY for it.
 start_xvfb() {
-    local n display=
-    for n in $(seq 121 160); do
-        [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 50); do
-            if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then display=":$n"; break; fi
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        [ -n "$display" ] && break
-        kill "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=
-    done
-    [ -n "$display" ] || fail "could not start Xvfb"
-    export DISPLAY="$display" MARROWICK_DISPLAY="$display"
+    start_private_xvfb 121 160 || fail "could not start Xvfb"
+    export DISPLAY="$xvfb_display" MARROWICK_DISPLAY="$xvfb_display"
 }
 
 # find_window TITLE: prints the id of a mapped window whose title is exactly
