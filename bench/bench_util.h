@@ -85,6 +85,25 @@ inline void PumpMessages()
     }
 }
 
+// Creates the 256 bucket folders "00" to "ff" below `folder`.
+inline void MakeBucketFolders(const std::string &folder)
+{
+    for (int b = 0; b < 256; ++b) {
+        char bucket[8];
+        wsprintfA(bucket, "\\%02x", b);
+        CreateDirectoryA((folder + bucket).c_str(), NULL);
+    }
+}
+
+// Path of cache file `i` below `folder`: bucket i % 256, a name that begins
+// with the bucket and ends with the index, so name order is index order.
+inline std::string BucketFilePath(const std::string &folder, int i, unsigned scramble)
+{
+    char name[40];
+    wsprintfA(name, "\\%02x\\%02x%08x%06x", i % 256, i % 256, scramble, i);
+    return folder + name;
+}
+
 }  // namespace bench
 
 #endif

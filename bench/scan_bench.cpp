@@ -60,15 +60,9 @@ std::string MakeBenchFolder(int files)
     GetTempPathA(sizeof(temp), temp);
     std::string folder = std::string(temp) + "mw_bench_" + std::to_string(files);
     CreateDirectoryA(folder.c_str(), NULL);
-    for (int b = 0; b < 256; ++b) {
-        char bucket[8];
-        wsprintfA(bucket, "\\%02x", b);
-        CreateDirectoryA((folder + bucket).c_str(), NULL);
-    }
+    bench::MakeBucketFolders(folder);
     for (int i = 0; i < files; ++i) {
-        char name[40];
-        wsprintfA(name, "\\%02x\\%02x%08x%06x", i % 256, i % 256, (unsigned)(i * 2654435761u), i);
-        std::string path = folder + name;
+        std::string path = bench::BucketFilePath(folder, i, (unsigned)(i * 2654435761u));
         if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
             WriteCacheFile(path, BenchSpec(i));
     }

@@ -103,16 +103,9 @@ CacheFileSpec SortRecipe(int i)
 std::string MakeSortFolder(int files)
 {
     std::string folder = bench::MakeFolder("sortbench");
-    for (int b = 0; b < 256; ++b) {
-        char bucket[8];
-        wsprintfA(bucket, "\\%02x", b);
-        CreateDirectoryA((folder + bucket).c_str(), NULL);
-    }
-    for (int i = 0; i < files; ++i) {
-        char name[40];
-        wsprintfA(name, "\\%02x\\%02x%08x%06x", i % 256, i % 256, Mix((unsigned)i), i);
-        WriteCacheFile(folder + name, SortRecipe(i));
-    }
+    bench::MakeBucketFolders(folder);
+    for (int i = 0; i < files; ++i)
+        WriteCacheFile(bench::BucketFilePath(folder, i, Mix((unsigned)i)), SortRecipe(i));
     return folder;
 }
 
