@@ -7,8 +7,8 @@
 #   scripts/run.sh --xvfb-screenshot FILE   run on a private Xvfb, save a
 #                                           screenshot of the window, close it
 #
-# The shipped program is 32-bit; hosts whose kernel cannot run 32-bit
-# processes build and run the same code as a 64-bit program instead.
+# It runs the shipped 32-bit program: natively where the kernel executes
+# 32-bit processes, through qemu-user where it cannot.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

@@ -7,9 +7,9 @@ cd "$root"
 
 bash scripts/install-deps.sh
 
-# The shipped program is 32-bit. The tests run the same code built for the
-# architecture this host can execute under Wine: i686 where the kernel runs
-# 32-bit processes, x86_64 where it cannot (ia32 emulation switched off).
+# The tests run the shipped 32-bit build: natively where the kernel runs
+# 32-bit processes, through qemu-user where it cannot (ia32 emulation
+# switched off). Only a host with neither falls back to a 64-bit build.
 arch=$(bash scripts/host-arch.sh)
 build=${MARROWICK_TEST_BUILD:-$root/build/test-$arch}
 
@@ -27,7 +27,9 @@ status=0
 # activation would race with windows of a program running beside them.
 ctest --output-on-failure "$@" || status=$?
 # Stop the wineservers this run kept alive.
+source scripts/wine-route.bash
+wine_route "$arch"
 for p in "$build"/wineprefix-*; do
-    [ -d "$p" ] && WINEPREFIX="$p" /usr/lib/wine/wineserver -k 2>/dev/null || true
+    [ -d "$p" ] && WINEPREFIX="$p" "$wine_server" -k 2>/dev/null || true
 done
 exit $status

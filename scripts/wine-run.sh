@@ -31,15 +31,10 @@ locale=${MARROWICK_LOCALE:-en_US.UTF-8}
 zone=${MARROWICK_TZ:-Asia/Kolkata}
 display=${MARROWICK_DISPLAY:-}
 
-if [ "$arch" = i686 ]; then
-    loader=/usr/lib/wine/wine
-    server=/usr/lib/wine/wineserver32
-    [ -x "$server" ] || server=/usr/lib/wine/wineserver
-else
-    loader=/usr/lib/wine/wine64
-    server=/usr/lib/wine/wineserver64
-    [ -x "$server" ] || server=/usr/lib/wine/wineserver
-fi
+source "$(dirname "$0")/wine-route.bash"
+wine_route "$arch"
+loader=$wine_loader
+server=$wine_server
 
 base="$build/wineprefix"
 tag=$(printf '%s' "$zone" | tr -c 'A-Za-z0-9' '_')
@@ -51,6 +46,21 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all WINELOADER="$loader" WINESERVER="$ser
 # locale the host lacks, but Wine takes its user locale from the name alone.
 export TZ="$zone" WINEDLLOVERRIDES="mscoree,mshtml="
 
+# A 32-bit program on the qemu route needs a WoW64 prefix: made by the 64-bit
+# loader, with the 32-bit builtin DLLs copied into syswow64 (real copies,
+# not links, as Wine's own set-up does) and the 32-bit half of wine.inf
+# installed by the 32-bit rundll32 under qemu.
+make_wow64_half() {
+    local sys="$base/drive_c/windows/syswow64" f
+    mkdir -p "$sys"
+    for f in /usr/lib/i386-linux-gnu/wine/i386-windows/*; do
+        case "$f" in *16|*.vxd) continue ;; esac
+        cp -L "$f" "$sys/"
+    done
+    (cd "$sys" && WINEPREFIX="$base" TZ="$zone" "$loader" rundll32.exe setupapi,InstallHinfSection \
+        Wow64Install 128 '\\?\Z:\usr\share\wine\wine.inf' >/dev/null 2>&1) || true
+}
+
 make_base() {
     # MARROWICK_WINE_TEMPLATE may name a finished base prefix to copy.
     if [ -n "${MARROWICK_WINE_TEMPLATE:-}" ] && [ -f "$MARROWICK_WINE_TEMPLATE/system.reg" ]; then
@@ -59,7 +69,8 @@ make_base() {
     fi
     # A fresh prefix: headless graphics, no crash dialog, no desktop
     # integration (menus, file associations written to the host).
-    WINEPREFIX="$base" TZ="$zone" "$loader" wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$base" TZ="$zone" "$wine_setup_loader" wineboot -i >/dev/null 2>&1 || true
+    if [ "$wine_route" = qemu ]; then make_wow64_half; fi
     local reg="$base/setup.reg"
     cat > "$reg" <<'REG'
 REGEDIT4
@@ -77,7 +88,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "winemenubuilder.exe"=""
 REG
-    WINEPREFIX="$base" TZ="$zone" "$loader" regedit /S "$reg" >/dev/null 2>&1
+    WINEPREFIX="$base" TZ="$zone" "$wine_setup_loader" regedit /S "$reg" >/dev/null 2>&1
     WINEPREFIX="$base" WINESERVER="$server" "$server" -w
 }
 
@@ -90,7 +101,7 @@ mkdir -p "$build"
         if [ -n "$display" ]; then
             # The X11 copy uses the normal graphics driver.
             printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n"Graphics"="x11"\n' > "$prefix/x11.reg"
-            "$loader" regedit /S "$prefix/x11.reg" >/dev/null 2>&1 9>&-
+            "$wine_setup_loader" regedit /S "$prefix/x11.reg" >/dev/null 2>&1 9>&-
             "$server" -w
         fi
     fi
@@ -101,7 +112,7 @@ mkdir -p "$build"
         # their output detached. Started by the test program instead, they
         # would inherit its output pipe and keep ctest waiting until the
         # server ends.
-        env LC_ALL="$locale" "$loader" cmd.exe /c exit 9>&- </dev/null >/dev/null 2>&1 || true
+        env LC_ALL="$locale" "$wine_setup_loader" cmd.exe /c exit 9>&- </dev/null >/dev/null 2>&1 || true
     fi
 ) 9>"$build/.wineprefix.lock"
 

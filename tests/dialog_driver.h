@@ -46,20 +46,26 @@ inline HWND CreateOwnerWindow()
     return owner;
 }
 
+// EnumThreadWindows callback of FindOwnedDialog: a named stdcall function,
+// since a lambda does not convert to a 32-bit WNDENUMPROC.
+struct OwnedDialogSearch { HWND Owner; HWND Found; };
+inline BOOL CALLBACK FindOwnedDialogProc(HWND window, LPARAM data)
+{
+    OwnedDialogSearch *s = (OwnedDialogSearch *)data;
+    char cls[16];
+    GetClassNameA(window, cls, sizeof(cls));
+    if (lstrcmpA(cls, "#32770") == 0 && GetWindow(window, GW_OWNER) == s->Owner && IsWindowVisible(window)) {
+        s->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The visible dialog owned by `owner` (class #32770), or null.
 inline HWND FindOwnedDialog(HWND owner)
 {
-    struct Search { HWND Owner; HWND Found; } search = {owner, NULL};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM data) -> BOOL {
-        Search *s = (Search *)data;
-        char cls[16];
-        GetClassNameA(window, cls, sizeof(cls));
-        if (lstrcmpA(cls, "#32770") == 0 && GetWindow(window, GW_OWNER) == s->Owner && IsWindowVisible(window)) {
-            s->Found = window;
-            return FALSE;
-        }
-        return TRUE;
-    }, (LPARAM)&search);
+    OwnedDialogSearch search = {owner, NULL};
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialogProc, (LPARAM)&search);
     return search.Found;
 }
 

@@ -381,6 +381,16 @@ struct BrowserVisit {
 };
 static BrowserVisit Visit;
 
+// Notes whether any control of the browser shows the cache folder caption.
+static BOOL CALLBACK NoteBrowserTitle(HWND child, LPARAM)
+{
+    char text[64] = "";
+    GetWindowTextA(child, text, sizeof(text));
+    if (!strcmp(text, "Select cache folder."))
+        Visit.Titled = true;
+    return TRUE;
+}
+
 static void CALLBACK BrowserTimer(HWND, UINT, UINT_PTR id, DWORD)
 {
     // Give the browser's tree a few ticks to settle on its selection.
@@ -390,13 +400,7 @@ static void CALLBACK BrowserTimer(HWND, UINT, UINT_PTR id, DWORD)
     KillTimer(NULL, id);
     Visit.Seen = true;
     GetWindowRect(browser, &Visit.At);
-    EnumChildWindows(browser, [](HWND child, LPARAM) -> BOOL {
-        char text[64] = "";
-        GetWindowTextA(child, text, sizeof(text));
-        if (!strcmp(text, "Select cache folder."))
-            Visit.Titled = true;
-        return TRUE;
-    }, 0);
+    EnumChildWindows(browser, NoteBrowserTitle, 0);
     PostMessageA(browser, WM_COMMAND, MAKEWPARAM(Visit.Press, BN_CLICKED), (LPARAM)GetDlgItem(browser, Visit.Press));
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <shlwapi.h>
+
 #include "test_list.h"
 #include "test_util.h"
 
@@ -101,6 +103,21 @@ TEST_F(ListViewTest, FirstStartHasTheTableColumns)
     DWORD ex = (DWORD)SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     EXPECT_EQ(ex, (DWORD)(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_LABELTIP));
     EXPECT_NE(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
+}
+
+// The manifest linked into the program asks for version 6 of the common
+// controls for whatever architecture it is built for; a wrong architecture
+// there silently falls back to version 5 (or stops the program from loading).
+TEST_F(ListViewTest, RunsOnVersionSixCommonControls)
+{
+    Create(NULL, NULL);
+    HMODULE controls = GetModuleHandleA("comctl32.dll");
+    ASSERT_TRUE(controls != NULL);
+    DLLGETVERSIONPROC getVersion = (DLLGETVERSIONPROC)(void *)GetProcAddress(controls, "DllGetVersion");
+    ASSERT_TRUE(getVersion != NULL);
+    DLLVERSIONINFO info = {sizeof(info), 0, 0, 0, 0};
+    ASSERT_EQ(S_OK, getVersion(&info));
+    EXPECT_EQ(6u, info.dwMajorVersion);
 }
 
 TEST_F(ListViewTest, WidthsAndOrderFromTheSettingsFile)

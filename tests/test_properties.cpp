@@ -100,6 +100,12 @@ TEST_F(Properties, CloseBoxEndsWithCancel)
     DestroyWindow(list);
 }
 
+// A dialog procedure that only accepts the defaults, to show the raw template.
+static INT_PTR CALLBACK AcceptDefaults(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
 TEST_F(Properties, TemplateMatchesItsTable)
 {
     const DWORD mask = WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_BORDER | 0xFFFF;
@@ -115,7 +121,7 @@ TEST_F(Properties, TemplateMatchesItsTable)
     }
     // A dialog procedure that only accepts the defaults shows the raw template.
     HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_PROPERTIES), Owner,
-                                     [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; }, 0);
+                                     AcceptDefaults, 0);
     ASSERT_TRUE(dialog != NULL);
     ExpectDialogFrame(dialog, 320, 200, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SHELLFONT,
                       "Properties");

@@ -1,0 +1,4 @@
+#!/bin/sh
+# The 32-bit Wine loader under qemu-user, for kernels that cannot execute
+# 32-bit processes. Wine runs it as WINELOADER for every 32-bit program.
+WINELOADERNOEXEC=1 exec qemu-i386 /usr/lib/wine/wine "$@"
