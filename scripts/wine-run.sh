@@ -10,8 +10,8 @@
 #   MARROWICK_DISPLAY an X display: use the normal graphics driver there
 #                     instead of the headless null driver
 #
-# Wine fixes the zone when its wineserver starts, so every zone gets a prefix
-# of its own (copied from the base prefix, which is much faster than a new
+# Wine fixes the zone when its wineserver starts, so every zone (and locale,
+# below) gets a prefix of its own (copied from the base prefix, which is much faster than a new
 # wineboot). One wineserver per prefix is kept alive for 60 s after its last
 # client, so consecutive test programs start in milliseconds.
 set -euo pipefail
@@ -38,6 +38,11 @@ server=$wine_server
 
 base="$build/wineprefix"
 tag=$(printf '%s' "$zone" | tr -c 'A-Za-z0-9' '_')
+# Another locale gets a prefix of its own too: 32-bit processes under WoW64
+# were seen to keep the user's locale values in the registry (sTimeFormat and
+# the like) of whichever locale wrote them first, so a prefix shared with
+# en-US programs kept answering German programs with en-US formats.
+[ "$locale" = en_US.UTF-8 ] || tag="${tag}_$(printf '%s' "${locale%%.*}" | tr -c 'A-Za-z0-9' '_')"
 [ -n "$display" ] && tag="${tag}_x11"
 prefix="$base-$tag"
 

@@ -190,7 +190,9 @@ TEST(DeleteTree, OverLongEntriesAreSkipped)
 
 // Unix symbolic links show as reparse points under Wine; Windows programs
 // here cannot make junctions, so the test asks the host to link.
-typedef LONG(CDECL *UnixSpawn)(char *const argv[], int wait);
+// ntdll exports the spawn as stdcall, kernel32 the name conversion as cdecl:
+// on i686 a wrong convention unbalances the stack.
+typedef LONG(WINAPI *UnixSpawn)(char *const argv[], int wait);
 typedef char *(CDECL *UnixFileName)(const WCHAR *);
 
 bool MakeHostSymlink(const std::string &target, const std::string &link)

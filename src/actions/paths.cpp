@@ -54,6 +54,8 @@ void ReadRowColumnText(HWND listView, int row, int column, char *buffer)
     item.cchTextMax = ROW_TEXT_SIZE;
     buffer[0] = '\0';
     SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
+    // The version-6 list view leaves a full buffer unterminated.
+    buffer[ROW_TEXT_SIZE] = '\0';
 }
 
 void ReplaceInvalidFileNameChars(char *text)

@@ -4,7 +4,8 @@
 
 // Texts are read up to 1,024 characters. The buffer has room for a title of
 // that length, the colon and the terminator, and for Wine's LVM_GETITEMTEXTA,
-// which puts the terminator one byte past a full 1,024-byte buffer.
+// which puts the terminator one byte past a full 1,024-byte buffer (the
+// version-6 list view puts none at all: values are cut at 1,023 characters).
 enum { PROPERTY_TEXT_MAX = 1024 };
 
 // Label i gets column i's title and a colon, value i the row's text of
@@ -31,8 +32,10 @@ static void FillProperties(HWND dialog, HWND listView)
         item.pszText = text;
         item.cchTextMax = PROPERTY_TEXT_MAX;
         text[0] = '\0';
-        if (SendMessageA(listView, LVM_GETITEMTEXTA, row, (LPARAM)&item) > 0 && text[0])
+        if (SendMessageA(listView, LVM_GETITEMTEXTA, row, (LPARAM)&item) > 0 && text[0]) {
+            text[PROPERTY_TEXT_MAX - 1] = '\0';
             SetDlgItemTextA(dialog, IDC_PROP_VALUE_FIRST + i, text);
+        }
     }
 }
 

@@ -64,6 +64,7 @@ static int RowMatches(HWND listView, int row, const FINDREPLACEA *state)
         text[0] = 0;
         if (SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item) == 0)
             continue;
+        text[CELL_TEXT_SIZE] = 0;   // a full buffer comes back unterminated
         if (MatchCellText(text, state->lpstrFindWhat, wholeWord, matchCase))
             return 1;
     }
