@@ -188,6 +188,22 @@ TEST_F(FilterTest, SelectAllAndCopyTakeTheShownRowsOnly)
     EXPECT_EQ(text, "http://cdn.example/a.png\r\nhttp://cdn.example/c.png\r\nhttp://cdn.example/e.png\r\n");
 }
 
+TEST_F(FilterTest, GmtSwitchAlsoShiftsTheRowsFilteredOut)
+{
+    Create();
+    ASSERT_EQ(AppSettings.ShowTimeInGMT, 1);
+    Cells shown = MakeCells("a.png", "image/png", "1", ""), hidden = MakeCells("b.css", "text/css", "2", "");
+    shown[COL_SERVER_TIME] = hidden[COL_LAST_MODIFIED] = "1/2/2014 3:04:05 AM";
+    AddRow(shown, 0, 1);
+    AddRow(hidden, 0, 2);
+    Filter("png");
+    SendMessageA(Main, WM_COMMAND, IDM_SHOW_GMT, 0);    // to local time, +5:30 here
+    EXPECT_EQ(TestCellText(ListViewHandle, 0, COL_SERVER_TIME), "1/2/2014 8:34:05 AM");
+    Filter("");
+    EXPECT_EQ(TestCellText(ListViewHandle, 0, COL_SERVER_TIME), "1/2/2014 8:34:05 AM");
+    EXPECT_EQ(TestCellText(ListViewHandle, 1, COL_LAST_MODIFIED), "1/2/2014 8:34:05 AM");
+}
+
 class FilterFolderTest : public FilterTest {
 protected:
     std::string Cache;
@@ -269,6 +285,17 @@ TEST_F(FilterTest, BoxFiltersAfterThePauseAndEscClears)
     EXPECT_EQ(GetWindowTextLengthA(FilterBoxHandle), 0);
     SendMessageA(FilterBoxHandle, WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(GetFocus(), ListViewHandle);
+    // The clear button, enabled while the box holds text.
+    HWND clear = GetDlgItem(ToolbarHandle, IDC_FILTER_CLEAR);
+    ASSERT_TRUE(clear != NULL);
+    SetWindowTextA(FilterBoxHandle, "js");
+    SendMessageA(FilterBoxHandle, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(Names(), std::vector<std::string>({"d.js"}));
+    EXPECT_TRUE(IsWindowEnabled(clear));
+    SendMessageA(clear, BM_CLICK, 0, 0);
+    EXPECT_EQ(Names().size(), 6u);
+    EXPECT_FALSE(IsWindowEnabled(clear));
+    EXPECT_EQ(GetFocus(), FilterBoxHandle);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ FilterStoreRecord FilterStore;
 char AppliedFilter[FILTER_TEXT_SIZE];
 HWND FilterBoxHandle;
 
+static HWND FilterClearButton;     // "x" right of the box, enabled while it holds text
 static WNDPROC PreviousFilterBoxProc;
 static int FilterBoxHeight;
 
@@ -329,7 +330,13 @@ static void FocusList(void)
     SendMessageA(list, LVM_SETITEMSTATE, 0, (LPARAM)&item);
 }
 
-static LRESULT OnFilterBoxKey(HWND box, WPARAM key)
+static void ClearFilterBox(void)
+{
+    SetWindowTextA(FilterBoxHandle, "");
+    ApplyFilterBoxText();
+}
+
+static LRESULT OnFilterBoxKey(WPARAM key)
 {
     if (key == VK_RETURN || key == VK_DOWN) {
         ApplyFilterBoxText();
@@ -337,8 +344,7 @@ static LRESULT OnFilterBoxKey(HWND box, WPARAM key)
         return 1;
     }
     if (key == VK_ESCAPE) {
-        SetWindowTextA(box, "");
-        ApplyFilterBoxText();
+        ClearFilterBox();
         return 1;
     }
     return 0;
@@ -355,7 +361,7 @@ static LRESULT CALLBACK FilterBoxProc(HWND box, UINT message, WPARAM wParam, LPA
         break;
     }
     case WM_KEYDOWN:
-        if (OnFilterBoxKey(box, wParam))
+        if (OnFilterBoxKey(wParam))
             return 0;
         break;
     case WM_CHAR:
@@ -393,6 +399,9 @@ HWND CreateFilterBox(HWND toolbar)
     ReleaseDC(box, dc);
     FilterBoxHeight = metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE) + 4;
     PreviousFilterBoxProc = (WNDPROC)SetWindowLongPtrA(box, GWLP_WNDPROC, (LONG_PTR)FilterBoxProc);
+    FilterClearButton = CreateWindowExA(0, "BUTTON", "x", WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, 0, 0, 0,
+                                        0, toolbar, (HMENU)(INT_PTR)IDC_FILTER_CLEAR, AppInstance, NULL);
+    SendMessageA(FilterClearButton, WM_SETFONT, (WPARAM)font, FALSE);
     return box;
 }
 
@@ -408,9 +417,15 @@ void PlaceFilterBox(void)
     int left = bar.right - FILTER_BOX_MARGIN - FILTER_BOX_WIDTH;
     if (left < last.right + FILTER_BOX_GAP)
         left = last.right + FILTER_BOX_GAP;
-    int width = bar.right - FILTER_BOX_MARGIN - left;
+    // The clear button is as wide as the box is high, right of the box.
+    int width = bar.right - FILTER_BOX_MARGIN - FilterBoxHeight - left;
     int top = (bar.bottom - FilterBoxHeight) / 2;
-    MoveWindow(FilterBoxHandle, left, top > 0 ? top : 0, width > 0 ? width : 0, FilterBoxHeight, TRUE);
+    if (top < 0)
+        top = 0;
+    if (width < 0)
+        width = 0;
+    MoveWindow(FilterBoxHandle, left, top, width, FilterBoxHeight, TRUE);
+    MoveWindow(FilterClearButton, left + width, top, FilterBoxHeight, FilterBoxHeight, TRUE);
 }
 
 void FocusFilterBox(void)
@@ -421,12 +436,24 @@ void FocusFilterBox(void)
     SendMessageA(FilterBoxHandle, EM_SETSEL, 0, -1);
 }
 
+// The toolbar hands its children's WM_COMMAND on to the main window.
 int OnFilterBoxCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (!FilterBoxHandle || (HWND)lParam != FilterBoxHandle)
+    if (!FilterBoxHandle || !lParam)
         return 0;
-    // Every change restarts the pause, so fast typing filters once.
-    if (HIWORD(wParam) == EN_CHANGE)
+    if ((HWND)lParam == FilterClearButton) {
+        if (HIWORD(wParam) == BN_CLICKED) {
+            ClearFilterBox();
+            SetFocus(FilterBoxHandle);
+        }
+        return 1;
+    }
+    if ((HWND)lParam != FilterBoxHandle)
+        return 0;
+    if (HIWORD(wParam) == EN_CHANGE) {
+        // Every change restarts the pause, so fast typing filters once.
         SetTimer(FilterBoxHandle, FILTER_TIMER_ID, FILTER_DELAY_MS, NULL);
+        EnableWindow(FilterClearButton, GetWindowTextLengthA(FilterBoxHandle) > 0);
+    }
     return 1;
 }
