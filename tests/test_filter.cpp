@@ -296,6 +296,23 @@ TEST_F(FilterTest, BoxFiltersAfterThePauseAndEscClears)
     EXPECT_EQ(Names().size(), 6u);
     EXPECT_FALSE(IsWindowEnabled(clear));
     EXPECT_EQ(GetFocus(), FilterBoxHandle);
+    // At the toolbar's right end, wide or narrow, never over the last button.
+    RECT last, box, button, bar;
+    int buttons = (int)SendMessageA(ToolbarHandle, TB_BUTTONCOUNT, 0, 0);
+    for (int width : {900, 300}) {
+        SetWindowPos(Main, NULL, 0, 0, width, 400, SWP_NOMOVE | SWP_NOZORDER);
+        PumpMessages();
+        SendMessageA(ToolbarHandle, TB_GETITEMRECT, (WPARAM)(buttons - 1), (LPARAM)&last);
+        GetClientRect(ToolbarHandle, &bar);
+        GetWindowRect(FilterBoxHandle, &box);
+        GetWindowRect(clear, &button);
+        MapWindowPoints(NULL, ToolbarHandle, (POINT *)&box, 2);
+        MapWindowPoints(NULL, ToolbarHandle, (POINT *)&button, 2);
+        EXPECT_GE(box.left, last.right) << width;
+        EXPECT_EQ(button.left, box.right) << width;
+        EXPECT_EQ(button.right, bar.right - 4) << width;
+    }
+    EXPECT_EQ(box.left, last.right + 8) << "a narrow window shrinks the box";
 }
 
 }  // namespace
