@@ -62,4 +62,10 @@
 #define IDC_PROP_LABEL_FIRST        2110  // + ColumnId, 2110 to 2119
 #define IDC_PROP_VALUE_FIRST        2210  // + ColumnId, 2210 to 2219
 
+// Quick filter: the box on the toolbar, the key that focuses it, the
+// button that clears it
+#define IDC_FILTER_BOX              1120
+#define IDM_FOCUS_FILTER            1121
+#define IDC_FILTER_CLEAR            1122
+
 #endif

@@ -6,7 +6,9 @@
 #                                            Selection in the main window; default: 20000
 #   scripts/bench.sh extract [COUNT [KIB [MIB]]]  payload extraction against a
 #                                            plain copy; default: 1000 100 200
-#   scripts/bench.sh all                     all three with their defaults
+#   scripts/bench.sh filter [FILES...]       the quick filter: apply and clear
+#                                            against the scan; default: 20000 100000
+#   scripts/bench.sh all                     scan, sort and extract with their defaults
 #   scripts/bench.sh                         the same as "all"
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,7 +16,7 @@ cd "$root"
 
 which=all
 case "${1:-}" in
-    scan|sort|extract|all) which=$1; shift ;;
+    scan|sort|extract|filter|all) which=$1; shift ;;
     '') ;;
     *) which=scan ;;   # bare sizes: the scan, as before
 esac

@@ -201,7 +201,7 @@ TEST(MenuResources, MenuBarAndContextMenusHoldEveryItem)
     DestroyMenu(popups);
 }
 
-TEST(MenuResources, AcceleratorTableHoldsExactlyThirteenKeys)
+TEST(MenuResources, AcceleratorTableHoldsExactlyFourteenKeys)
 {
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_TRUE(table != NULL);
@@ -209,7 +209,7 @@ TEST(MenuResources, AcceleratorTableHoldsExactlyThirteenKeys)
     int count = CopyAcceleratorTableA(table, keys, 32);
     const BYTE ctrl = FVIRTKEY | FCONTROL | FNOINVERT, alt = FVIRTKEY | FALT | FNOINVERT, plain = FVIRTKEY | FNOINVERT;
     const ACCEL expected[] = {
-        {ctrl, 'A', 1050}, {ctrl, 'C', 1025}, {ctrl, 'F', 1030}, {ctrl, 'S', 1027}, {ctrl, 'O', 1020},
+        {ctrl, 'A', 1050}, {ctrl, 'C', 1025}, {ctrl, 'F', 1030}, {ctrl, 'E', 1121}, {ctrl, 'S', 1027}, {ctrl, 'O', 1020},
         {ctrl, '1', 1060}, {ctrl, '2', 1061}, {alt, '1', 1022}, {alt, '2', 1021}, {alt, '3', 1023},
         {plain, VK_F1, 1038}, {plain, VK_F3, 1031}, {plain, VK_F5, 1028}};
     ASSERT_EQ(count, countof(expected));

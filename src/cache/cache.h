@@ -15,6 +15,8 @@ int ReadCacheEntry(HWND owner, HWND listView, const char *path);
 // HeaderKind of a response header name (2 to 8, or -1): only whole names
 // count, compared without regard to case.
 int ClassifyHeaderName(const char *name);
+// Appends one complete row (texts, icon, payload size as item data).
+void AppendCacheRow(HWND listView, const CacheRow *row);
 // ExtractMediaType, FormatQueryArgument and the header walk itself are
 // platform-free and declared in cache/header_walk.h.
 

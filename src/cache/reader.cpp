@@ -78,7 +78,7 @@ static void ReadHeaderTexts(const unsigned char *bytes, size_t count, const Cach
 
 // Inserts the row behind the last one with its Filename text, icon and item
 // data in one call, then sets the other columns that have a text.
-static void AppendCacheRow(HWND listView, const CacheRow *row)
+void AppendCacheRow(HWND listView, const CacheRow *row)
 {
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;

@@ -110,6 +110,7 @@ static void DoShowGmt(HWND, int)
 {
     AppSettings.ShowTimeInGMT = ToggledOption(AppSettings.ShowTimeInGMT);
     RedisplayDates(ListViewHandle, AppSettings.ShowTimeInGMT);
+    RedisplayFilteredDates(AppSettings.ShowTimeInGMT);
 }
 
 static void DoMarkEmpty(HWND, int)
@@ -152,6 +153,11 @@ static void DoViewCache(HWND mainWindow, int command)
     PostMessageA(mainWindow, WM_RELOADCACHE, 0, 0);
 }
 
+static void DoFocusFilter(HWND, int)
+{
+    FocusFilterBox();
+}
+
 static void DoToggleColumn(HWND, int command)
 {
     ToggleColumn(ListViewHandle, command - IDM_COLUMN_FIRST);
@@ -180,6 +186,7 @@ static const CommandEntry CommandTable[] = {
     {IDM_INVERT_SELECTION, IDM_INVERT_SELECTION, NEEDS_NOTHING, DoInvertSelection},
     {IDM_VIEW_MAIN_CACHE, IDM_VIEW_BIG_PICTURE_CACHE, NEEDS_AUTO_DETECT, DoViewCache},
     {IDM_COLUMN_FIRST, IDM_COLUMN_FIRST + COLUMN_COUNT - 1, NEEDS_NOTHING, DoToggleColumn},
+    {IDM_FOCUS_FILTER, IDM_FOCUS_FILTER, NEEDS_NOTHING, DoFocusFilter},
 };
 
 static const CommandEntry *FindCommand(int command)

@@ -23,6 +23,7 @@ void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize)
     int width = LOWORD(clientSize);
     int height = HIWORD(clientSize);
     SendMessageA(ToolbarHandle, TB_AUTOSIZE, 0, 0);
+    PlaceFilterBox();
     // A status bar places itself along the bottom edge on any WM_SIZE.
     SendMessageA(StatusBarHandle, WM_SIZE, 0, 0);
     int top = ClientHeight(ToolbarHandle) + LIST_GAP_BELOW_TOOLBAR;

@@ -69,6 +69,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
 {
     MainWindowHandle = window;
     ToolbarHandle = CreateToolbar(window);
+    CreateFilterBox(ToolbarHandle);
     ListViewHandle = CreateCacheListView(window);
     StatusBarHandle = CreateStatusBar(window);
     FocusWindow = ListViewHandle;
@@ -117,6 +118,7 @@ static void OnPrivateMessage(HWND window, UINT message, WPARAM wParam)
     switch (message) {
     case WM_RELOADCACHE:
         LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
+        ReapplyFilterAfterLoad(window, ListViewHandle);
         // Sent, not posted: the counts replace "Loading..." before anything
         // else is handled.
         SendMessageA(window, WM_UPDATESTATUS, 0, 0);
@@ -151,6 +153,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         return OnDestroy();
     case WM_COMMAND:
+        if (OnFilterBoxCommand(wParam, lParam))
+            return 0;
         RunCommand(window, LOWORD(wParam));
         return 0;
     case WM_NOTIFY:

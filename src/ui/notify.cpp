@@ -99,7 +99,11 @@ static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
         return 0;
     case LVN_DELETEALLITEMS:
         SelectedSizeTotal = 0;
+        OnFilterListEmptied();
         return 1;  // no LVN_DELETEITEM for each row
+    case LVN_DELETEITEM:
+        OnFilterRowDeleting(header->hwndFrom, ((NMLISTVIEW *)header)->iItem);
+        return 0;
     case LVN_ITEMCHANGED:
         OnSelectionChanged(mainWindow, (NMLISTVIEW *)header);
         return 0;

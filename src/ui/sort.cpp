@@ -245,7 +245,7 @@ static int FormatDateCell(const SYSTEMTIME *time, char *cell)
 
 // Shifts one displayed time by the zone's present bias (the same for every
 // date, so rows keep their order) and formats it again.
-static int ShiftDateCell(const char *text, int toGmt, char *cell)
+int ShiftDateCell(const char *text, int toGmt, char *cell)
 {
     SYSTEMTIME time = {};
     FILETIME shown, shifted;

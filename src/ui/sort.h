@@ -54,6 +54,10 @@ int SortList(HWND listView, int key);
 int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM context);
 // Rewrites every date cell from local time to GMT (showGmt != 0) or back.
 void RedisplayDates(HWND listView, int showGmt);
+// One date cell text shifted to GMT (toGmt != 0) or back into `cell`
+// (DATE_CELL_TEXT_SIZE bytes); 0 when the text does not parse back.
+enum { DATE_CELL_TEXT_SIZE = 100 };
+int ShiftDateCell(const char *text, int toGmt, char *cell);
 // Reads a date cell written in the user's short date and time format.
 // Returns 1 and fills `time` (day of week and milliseconds 0), or 0.
 int ParseDisplayedDate(const char *text, SYSTEMTIME *time);

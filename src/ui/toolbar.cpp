@@ -140,11 +140,11 @@ void RefreshStatus(void)
         SendMessageA(ToolbarHandle, TB_ENABLEBUTTON, rule.Command, MAKELPARAM(enable, 0));
     }
     char text[STATUS_TEXT_SIZE];
-    if (selected == 0) {
-        wsprintfA(text, "%d item(s)", rows);
-    } else {
+    // "%d item(s)", or "%d of %d item(s)" while a filter is applied.
+    int length = FormatRowCountText(text, rows);
+    if (selected != 0) {
         unsigned long long total = (unsigned long long)SelectedSizeTotal;
-        wsprintfA(text, "%d item(s), %d selected (%s)", rows, selected, FormatSizeText(&total));
+        wsprintfA(text + length, ", %d selected (%s)", selected, FormatSizeText(&total));
     }
     SetStatusText(text);
 }
