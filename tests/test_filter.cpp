@@ -18,7 +18,7 @@ struct FilterCase {
     bool Shown;
 };
 
-TEST(FilterMatching, EveryWordInAnyCellWithoutRegardToAsciiCase)
+TEST(FilterMatching, EveryWordInAnyCellWithoutRegardToCase)
 {
     Cells cells = MakeCells("logo.png", "image/png", "1,234", "\"etag-7\"");
     cells[COL_SERVER_TIME] = "Stra\xDF" "e \xC4pfel";
@@ -32,9 +32,10 @@ TEST(FilterMatching, EveryWordInAnyCellWithoutRegardToAsciiCase)
         {"  logo   200  ", true},       // blanks around and between words
         {"png missing", false},         // every word must occur
         {"0alogo", true},               // Cache File
-        {"\xC4pfel", true},             // bytes from 128 on compare as themselves
-        {"\xE4pfel", false},            // ... and are not folded, as Find does
-        {"STRA\xDF", true},
+        {"\xC4pfel", true},             // the ANSI code page's letters (1252 here)
+        {"\xE4PFEL", true},             // ... fold too
+        {"STRA\xDF", true},             // a letter without another case
+        {"stra\xDF\xC4", false},
         {"", true},                     // no words: every row
         {"   ", true},
     };

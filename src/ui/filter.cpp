@@ -50,12 +50,45 @@ int SplitFilterWords(const char *text, char *words)
     return count;
 }
 
+// Every byte's lower case as the system maps it in the ANSI code page: A to Z
+// and the code page's own letters (in code page 1252 \xC4 against \xE4 and
+// so on); other bytes map to themselves. Built on first use.
+static unsigned char FilterFold[256];
+
+static void BuildFilterFold()
+{
+    if (FilterFold['A'])
+        return;
+    for (int i = 0; i < 256; i++) {
+        char c = (char)i;
+        if (i)
+            CharLowerBuffA(&c, 1);
+        FilterFold[i] = (unsigned char)c;
+    }
+}
+
+// 1 when `word` occurs in `cell` without regard to case.
+static int ContainsFolded(const char *cell, const char *word)
+{
+    for (; *cell; cell++) {
+        const unsigned char *c = (const unsigned char *)cell, *w = (const unsigned char *)word;
+        while (*w && FilterFold[*c] == FilterFold[*w]) {
+            c++;
+            w++;
+        }
+        if (!*w)
+            return 1;
+    }
+    return 0;
+}
+
 int RowMatchesWords(const char *const texts[COLUMN_COUNT], const char *words)
 {
+    BuildFilterFold();
     for (const char *word = words; *word; word += strlen(word) + 1) {
         int found = 0;
         for (int column = 0; column < COLUMN_COUNT && !found; column++)
-            found = MatchCellText(texts[column], word, 0, 0);
+            found = ContainsFolded(texts[column], word);
         if (!found)
             return 0;
     }

@@ -58,8 +58,8 @@ int FilterActive(void);
 // Splits `text` at blanks into `words` (FILTER_TEXT_SIZE + 1 bytes): each
 // word terminated, the list ended by an empty word. Returns the word count.
 int SplitFilterWords(const char *text, char *words);
-// 1 when every word occurs in one of the ten texts, compared as Find's
-// case-insensitive search does; a list without words matches every row.
+// 1 when every word occurs in one of the ten texts, letters compared without
+// regard to case in the ANSI code page; a list without words matches every row.
 int RowMatchesWords(const char *const texts[COLUMN_COUNT], const char *words);
 
 // The list view emptied all its rows (a scan): the kept rows are dropped.
