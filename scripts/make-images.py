@@ -154,20 +154,22 @@ TOOLBAR = [
     ],
 ]
 
-# Sort arrows, sunken: shadowed edges dark grey, lit edges white.
+# Sort arrows: a solid black triangle, 9 pixels wide and 5 high, ringed by
+# one white pixel. The black reads on a light header, the white ring outlines
+# the shape on a dark one. The list loads them at 14 x 14 whatever the DPI.
 SORT_ARROWS = [
     [  # 0: pointing down
         "..............",
         "..............",
         "..............",
         "..............",
-        "...dddddddd...",
-        "...d......w...",
-        "....d....w....",
-        "....d....w....",
-        ".....d..w.....",
-        ".....d..w.....",
-        "......dw......",
+        ".wwwwwwwwwww..",
+        ".wkkkkkkkkkw..",
+        "..wkkkkkkkw...",
+        "...wkkkkkw....",
+        "....wkkkw.....",
+        ".....wkw......",
+        "......w.......",
         "..............",
         "..............",
         "..............",
@@ -176,13 +178,13 @@ SORT_ARROWS = [
         "..............",
         "..............",
         "..............",
-        "......dw......",
-        ".....d..w.....",
-        ".....d..w.....",
-        "....d....w....",
-        "....d....w....",
-        "...d......w...",
-        "...wwwwwwwww..",
+        "......w.......",
+        ".....wkw......",
+        "....wkkkw.....",
+        "...wkkkkkw....",
+        "..wkkkkkkkw...",
+        ".wkkkkkkkkkw..",
+        ".wwwwwwwwwww..",
         "..............",
         "..............",
         "..............",

@@ -181,7 +181,7 @@ static std::vector<COLORREF> Render(HWND link, UINT action, UINT state, COLORREF
     return pixels;
 }
 
-// The caption in the hot-tracking colour on a full redraw; a focus rectangle
+// The caption in the readable link colour on a full redraw; a focus rectangle
 // when the focus changes, or on a full redraw while focused, never while
 // keyboard cues are hidden.
 TEST_F(About, DrawsCaptionAndFocusRectangleByTheRules)
@@ -199,7 +199,9 @@ TEST_F(About, DrawsCaptionAndFocusRectangleByTheRules)
     COLORREF color;
     const std::vector<COLORREF> blank = Render(Link, 0, 0, &color);
     const std::vector<COLORREF> caption = Render(Link, ODA_DRAWENTIRE, 0, &color);
-    const COLORREF hot = GetSysColor(COLOR_HOTLIGHT);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF hot = ReadableLinkColor(GetSysColor(COLOR_HOTLIGHT), face);
+    EXPECT_GE(ContrastRatio(hot, face), 4.5);
     EXPECT_NE(std::count(caption.begin(), caption.end(), hot), 0);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
@@ -234,4 +236,33 @@ TEST_F(About, OpeningAndClosingManyTimesKeepsGdiObjectsStable)
         EXPECT_TRUE(LinkButtonState.UnderlinedFont == NULL);
     }
     EXPECT_EQ(gdiObjects(), before);
+}
+
+// Ratios against reference points of the accessibility guidelines (#767676
+// is the lightest grey that passes on white, #777777 just fails), and the
+// link colour: the hot-tracking colour while it passes, else the first fixed
+// blue that does, else the best of them.
+TEST(LinkColor, ContrastDecidesBetweenHotTrackingAndFixedBlues)
+{
+    struct Ratio { COLORREF A, B; double Expected; } ratios[] = {
+        {RGB(0, 0, 0), RGB(255, 255, 255), 21.0},
+        {RGB(37, 111, 149), RGB(37, 111, 149), 1.0},
+        {RGB(118, 118, 118), RGB(255, 255, 255), 4.542},
+        {RGB(119, 119, 119), RGB(255, 255, 255), 4.478},
+    };
+    for (const Ratio &r : ratios)
+        EXPECT_NEAR(ContrastRatio(r.A, r.B), r.Expected, 0.001) << std::hex << r.A << " on " << r.B;
+
+    const COLORREF darkBlue = RGB(0, 0, 204), lightBlue = RGB(102, 170, 255);
+    struct Pick { const char *Name; COLORREF Hot, Face, Expected; } picks[] = {
+        {"classic blue on white", RGB(0, 102, 204), RGB(255, 255, 255), RGB(0, 102, 204)},
+        {"just passing grey", RGB(118, 118, 118), RGB(255, 255, 255), RGB(118, 118, 118)},
+        {"just failing grey", RGB(119, 119, 119), RGB(255, 255, 255), darkBlue},
+        {"light grey on light grey", RGB(224, 224, 224), RGB(245, 245, 245), darkBlue},
+        {"classic blue on classic grey", RGB(0, 102, 204), RGB(192, 192, 192), darkBlue},
+        {"navy on a dark face", RGB(0, 0, 128), RGB(40, 40, 40), lightBlue},
+        {"mid grey face: none passes, the best wins", RGB(128, 128, 128), RGB(128, 128, 128), darkBlue},
+    };
+    for (const Pick &p : picks)
+        EXPECT_EQ(ReadableLinkColor(p.Hot, p.Face), p.Expected) << p.Name;
 }

@@ -79,6 +79,10 @@ TEST_F(MainWindowTest, PlacementIsRestoredFromTheSettingsFile)
         {"30,40,500,300,0", false, 30, 40, 500, 300},
         {"-2147483648,40,500,300", false, -1, -1, 500, 300},
         {",,800,600,1", true, 0, 0, 800, 600},
+        // Sizes below one pixel and maximized flags other than 0 and 1 are
+        // not the program's: the defaults.
+        {"10,20,0,-300,2", false, 10, 20, 640, 480},
+        {"10,20,-1,300,-1", false, 10, 20, 640, 300},
     };
     for (const Case &c : cases) {
         DeleteFileA(SettingsPath.c_str());

@@ -143,6 +143,17 @@ TEST_F(SettingsFileTest, ForeignValuesAreClampedToTheirDefaults)
         {"SortByColumn", "266", &AppSettingsRecord::SortByColumn, -1},
         {"SortByColumn", "515", &AppSettingsRecord::SortByColumn, -1},
         {"SortByColumn", "-2", &AppSettingsRecord::SortByColumn, -1},
+        {"SaveFilterIndex", "4", &AppSettingsRecord::SaveFilterIndex, 4},
+        {"SaveFilterIndex", "0", &AppSettingsRecord::SaveFilterIndex, 1},
+        {"SaveFilterIndex", "5", &AppSettingsRecord::SaveFilterIndex, 1},
+        {"FindFlags", "7", &AppSettingsRecord::FindFlags, 7},
+        {"FindFlags", "8", &AppSettingsRecord::FindFlags, 3},
+        {"FindFlags", "-1", &AppSettingsRecord::FindFlags, 3},
+        {"ShowTimeInGMT", "2", &AppSettingsRecord::ShowTimeInGMT, 1},
+        {"DeleteToRecycle", "-1", &AppSettingsRecord::DeleteToRecycle, 1},
+        {"AutoDetectCachePath", "5", &AppSettingsRecord::AutoDetectCachePath, 1},
+        {"AutoRenameIfExist", "2", &AppSettingsRecord::AutoRenameIfExist, 0},
+        {"MarkEmptyFiles", "-1", &AppSettingsRecord::MarkEmptyFiles, 0},
     };
     for (const Case &c : cases) {
         DeleteFileA(Path.c_str());

@@ -1,5 +1,5 @@
 // Toolbar buttons and tooltips, button states and status texts by selection,
-// scan progress, and the size text at every unit threshold.
+// scan progress, the size text at every unit threshold, and the images.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -212,4 +212,47 @@ TEST(Images, BitmapsAndIconSizesInTheResources)
     ASSERT_EQ(dir[4], 3);
     for (int i = 0; i < 3; i++)
         EXPECT_EQ(dir[6 + 14 * i], 16 * (i + 1));
+}
+
+// Each sort arrow is a solid black triangle, one run per row, centred on
+// column 6 and pointing the right way, and no black pixel touches the mask
+// colour: the white ring is what shows the shape on a dark header.
+TEST(Images, SortArrowsAreSolidTrianglesRingedInWhite)
+{
+    struct Case {
+        int Image;
+        int FirstRow;
+        int Widths[5];
+    } arrows[] = {
+        {0, 5, {9, 7, 5, 3, 1}},   // down
+        {1, 4, {1, 3, 5, 7, 9}},   // up
+    };
+    HBITMAP bitmap = (HBITMAP)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDB_SORT_ARROWS), IMAGE_BITMAP,
+                                         0, 0, LR_CREATEDIBSECTION);
+    ASSERT_NE(bitmap, (HBITMAP)NULL);
+    HDC dc = CreateCompatibleDC(NULL);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255);
+    for (const Case &c : arrows) {
+        int left = 14 * c.Image;
+        for (int y = 0; y < 14; y++) {
+            int row = y - c.FirstRow;
+            int width = row >= 0 && row < 5 ? c.Widths[row] : 0;
+            for (int x = 0; x < 14; x++) {
+                bool inside = width > 0 && x >= 6 - width / 2 && x <= 6 + width / 2;
+                COLORREF pixel = GetPixel(dc, left + x, y);
+                EXPECT_EQ(pixel == black, inside) << "image " << c.Image << " at " << x << "," << y;
+                if (!inside)
+                    continue;
+                const int steps[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+                for (const auto &d : steps) {
+                    COLORREF next = GetPixel(dc, left + x + d[0], y + d[1]);
+                    EXPECT_TRUE(next == black || next == white) << "image " << c.Image << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
 }

@@ -1,6 +1,7 @@
 // About box: icon, name and version, and a link button that looks and acts
-// like a hyperlink (hot-tracking colour, underlined at rest, hand cursor and
-// clickable only over its text).
+// like a hyperlink (hot-tracking colour where it reads on the dialog, else a
+// fixed blue; underlined at rest, hand cursor and clickable only over its
+// text).
 #include "marrowick.h"
 
 #include <shellapi.h>
@@ -127,7 +128,7 @@ LRESULT CALLBACK LinkButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
     return CallWindowProcA(LinkButtonState.PreviousProc, button, message, wParam, lParam);
 }
 
-// Draws the link: its caption in the hot-tracking colour on the button face,
+// Draws the link: its caption in a readable link colour on the button face,
 // and a focus rectangle around the caption's extent when the focus arrives
 // or leaves (ODA_FOCUS; DrawFocusRect inverts, so twice removes it) or on a
 // full redraw while focused, unless keyboard cues are hidden.
@@ -139,8 +140,10 @@ void DrawLinkButton(const DRAWITEMSTRUCT *item)
         char caption[LINK_TEXT_MAX + 1];
         GetLinkCaption(item->hwndItem, caption);
         HGDIOBJ previousBrush = SelectObject(item->hDC, GetSysColorBrush(COLOR_BTNFACE));
-        COLORREF previousText = SetTextColor(item->hDC, GetSysColor(COLOR_HOTLIGHT));
-        COLORREF previousBack = SetBkColor(item->hDC, GetSysColor(COLOR_BTNFACE));
+        COLORREF face = GetSysColor(COLOR_BTNFACE);
+        COLORREF link = ReadableLinkColor(GetSysColor(COLOR_HOTLIGHT), face);
+        COLORREF previousText = SetTextColor(item->hDC, link);
+        COLORREF previousBack = SetBkColor(item->hDC, face);
         RECT itemRect = item->rcItem;
         DrawTextA(item->hDC, caption, -1, &itemRect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
         SetTextColor(item->hDC, previousText);

@@ -52,5 +52,11 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 LRESULT CALLBACK LinkButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 // Owner-draws the link button from its WM_DRAWITEM record.
 void DrawLinkButton(const DRAWITEMSTRUCT *item);
+// Contrast ratio of two colours by their relative luminance: 1 for equal
+// luminance up to 21 for black on white.
+double ContrastRatio(COLORREF first, COLORREF second);
+// `preferred` when it contrasts at least 4.5:1 with `background`; else the
+// first fixed link blue that does; else whichever of them contrasts most.
+COLORREF ReadableLinkColor(COLORREF preferred, COLORREF background);
 
 #endif

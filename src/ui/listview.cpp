@@ -113,8 +113,13 @@ HWND CreateCacheListView(HWND mainWindow)
                  LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_LABELTIP);
 
     ReadColumnSetting(KEY_COLUMN_WIDTHS, widths);
-    for (int i = 0; i < COLUMN_COUNT; i++)
+    for (int i = 0; i < COLUMN_COUNT; i++) {
+        // The program never writes a negative width (0 hides the column):
+        // the column's default instead.
+        if (widths[i] < 0)
+            widths[i] = ListColumns[i].DefaultWidth;
         InsertListColumn(listView, ListColumns[i].Format, widths[i], ListColumns[i].Title, i);
+    }
 
     SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)GetSystemSmallImages());
 

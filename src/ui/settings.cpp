@@ -18,35 +18,43 @@ static const char KEY_MAIN_WINDOW[] = "MainWindow";
 static const char KEY_COLUMN_WIDTHS[] = "ColumnWidths";
 static const char KEY_COLUMN_ORDER[] = "ColumnOrder";
 
+// A stored value outside Min..Max is replaced by Default when it is read.
+// The program itself only writes values inside the range; a hand-edited or
+// foreign file could index past DefaultActionCommands, the save dialog's
+// four file types or the two cache sub-folders.
 struct IntSetting {
     const char *Key;
     int *Field;
     int Default;
+    int Min, Max;
 };
+
+enum { SORT_KEY_COLUMN_BITS = 0xFF, SORT_KEY_REVERSED_BIT = 0x100 };
 
 // Integer keys read and written before the two path keys, in file order.
 static const IntSetting LeadingIntSettings[] = {
-    {"SaveFilterIndex", &AppSettings.SaveFilterIndex, 1},
-    {"DefaultAction", &AppSettings.DefaultAction, 2},
-    {"FindFlags", &AppSettings.FindFlags, 3},
-    {"ShowTimeInGMT", &AppSettings.ShowTimeInGMT, 1},
-    {"DeleteToRecycle", &AppSettings.DeleteToRecycle, 1},
-    {"SelectedCacheFolder", &AppSettings.SelectedCacheFolder, 0},
-    {"AutoDetectCachePath", &AppSettings.AutoDetectCachePath, 1},
-    {"SortByColumn", &AppSettings.SortByColumn, -1},
+    {"SaveFilterIndex", &AppSettings.SaveFilterIndex, 1, 1, 4},
+    {"DefaultAction", &AppSettings.DefaultAction, 2, 0, 2},
+    {"FindFlags", &AppSettings.FindFlags, 3, 0, 7},
+    {"ShowTimeInGMT", &AppSettings.ShowTimeInGMT, 1, 0, 1},
+    {"DeleteToRecycle", &AppSettings.DeleteToRecycle, 1, 0, 1},
+    {"SelectedCacheFolder", &AppSettings.SelectedCacheFolder, 0, 0, 1},
+    {"AutoDetectCachePath", &AppSettings.AutoDetectCachePath, 1, 0, 1},
+    // Further checked by IsSortKey: column numbers 10 to 255 are in range.
+    {"SortByColumn", &AppSettings.SortByColumn, -1, -1, SORT_KEY_REVERSED_BIT | (COLUMN_COUNT - 1)},
 };
 
 // Integer keys after the two path keys.
 static const IntSetting TrailingIntSettings[] = {
-    {"AutoRenameIfExist", &AppSettings.AutoRenameIfExist, 0},
-    {"MarkEmptyFiles", &AppSettings.MarkEmptyFiles, 0},
+    {"AutoRenameIfExist", &AppSettings.AutoRenameIfExist, 0, 0, 1},
+    {"MarkEmptyFiles", &AppSettings.MarkEmptyFiles, 0, 0, 1},
 };
 
 // MainWindow: left, top, width, height, maximized. CW_USEDEFAULT for the
 // position lets the system place the window.
 static const int DefaultPlacement[5] = {(int)CW_USEDEFAULT, (int)CW_USEDEFAULT, 640, 480, 0};
 
-enum { PLACEMENT_TEXT_SIZE = 80, SORT_KEY_COLUMN_BITS = 0xFF, SORT_KEY_REVERSED_BIT = 0x100 };
+enum { PLACEMENT_TEXT_SIZE = 80 };
 
 void MakeSettingsFilePath(const char *exePath, char *path)
 {
@@ -112,9 +120,11 @@ int ParseIntList(const char *text, int count, int *slots)
 
 static void ReadIntSettings(const IntSetting *table, int count)
 {
-    for (int i = 0; i < count; i++)
-        *table[i].Field = (int)GetPrivateProfileIntA(OPTIONS_SECTION, table[i].Key, table[i].Default,
-                                                     SettingsFilePath);
+    for (int i = 0; i < count; i++) {
+        const IntSetting &setting = table[i];
+        int value = (int)GetPrivateProfileIntA(OPTIONS_SECTION, setting.Key, setting.Default, SettingsFilePath);
+        *setting.Field = value < setting.Min || value > setting.Max ? setting.Default : value;
+    }
 }
 
 static void WriteIntSettings(const IntSetting *table, int count)
@@ -128,24 +138,17 @@ static void ReadTextSetting(const char *key, char *field)
     GetPrivateProfileStringA(OPTIONS_SECTION, key, "", field, MAX_PATH, SettingsFilePath);
 }
 
-// The program only ever writes values inside these ranges; a hand-edited or
-// foreign file could index past DefaultActionCommands or the two cache
-// sub-folders, or name a column the list does not have.
-static void ClampForeignSettings(void)
+// -1, or a column the list has with or without the reversed-order bit.
+static int IsSortKey(int key)
 {
-    if (AppSettings.SelectedCacheFolder < 0 || AppSettings.SelectedCacheFolder > 1)
-        AppSettings.SelectedCacheFolder = 0;
-    if (AppSettings.DefaultAction < 0 || AppSettings.DefaultAction > 2)
-        AppSettings.DefaultAction = 2;
-    int key = AppSettings.SortByColumn;
-    if (key != -1 && ((key & ~(SORT_KEY_COLUMN_BITS | SORT_KEY_REVERSED_BIT)) != 0 || (key & SORT_KEY_COLUMN_BITS) >= COLUMN_COUNT))
-        AppSettings.SortByColumn = -1;
+    return key == -1 || (key & SORT_KEY_COLUMN_BITS) < COLUMN_COUNT;
 }
 
 void LoadSettings(void)
 {
     ReadIntSettings(LeadingIntSettings, countof(LeadingIntSettings));
-    ClampForeignSettings();
+    if (!IsSortKey(AppSettings.SortByColumn))
+        AppSettings.SortByColumn = -1;
     if (AppSettings.AutoDetectCachePath)
         DetectCachePath(AppSettings.CacheFolder, AppSettings.SelectedCacheFolder);
     else
@@ -176,7 +179,14 @@ void RestoreWindowPlacement(HWND window)
     GetPrivateProfileStringA(POSITIONS_SECTION, KEY_MAIN_WINDOW, "", text, sizeof(text), SettingsFilePath);
     if (text[0])
         ParseIntList(text, 5, slots);
-    if (slots[4] > 0)
+    // A size below one pixel or a maximized flag other than 0 and 1 was not
+    // written by the program: the default instead.
+    for (int i = 2; i < 4; i++)
+        if (slots[i] < 1)
+            slots[i] = DefaultPlacement[i];
+    if (slots[4] != 0 && slots[4] != 1)
+        slots[4] = DefaultPlacement[4];
+    if (slots[4] == 1)
         ShowWindow(window, SW_SHOWMAXIMIZED);
     SetWindowPos(window, NULL, 0, 0, slots[2], slots[3], SWP_NOMOVE | SWP_NOZORDER);
     if (slots[0] != (int)CW_USEDEFAULT && slots[1] != (int)CW_USEDEFAULT)
