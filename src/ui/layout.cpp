@@ -31,6 +31,7 @@ void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize)
     if (listHeight < 0)
         listHeight = 0;
     MoveWindow(ListViewHandle, 0, top, width, listHeight, TRUE);
+    InvalidateRect(StatusBarHandle, NULL, TRUE);
 }
 
 LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam)

@@ -117,6 +117,7 @@ static void OnPrivateMessage(HWND window, UINT message, WPARAM wParam)
     switch (message) {
     case WM_RELOADCACHE:
         LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
+        ScrollListToTop(ListViewHandle);
         // Sent, not posted: the counts replace "Loading..." before anything
         // else is handled.
         SendMessageA(window, WM_UPDATESTATUS, 0, 0);
@@ -155,6 +156,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_NOTIFY:
         return OnNotify(window, (NMHDR *)lParam);
+    case WM_CONTEXTMENU:
+        return OnContextMenu(window, (HWND)wParam, lParam);
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
         UpdateMenuStates((HMENU)wParam);
