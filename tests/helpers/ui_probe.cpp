@@ -7,11 +7,13 @@
 //   ui_probe status     status bar part 0 (its window text) and the length
 //                       that SB_GETTEXTLENGTH reports, as "length<TAB>text"
 //   ui_probe header     the list header's screen rectangle "l t r b"
-//   ui_probe list-rect  the list view's screen rectangle
+//   ui_probe list-rect, status-rect, main-rect
+//                       the screen rectangle of the list view, the status
+//                       bar, the main window
 //   ui_probe widths     the ten column widths
 //   ui_probe menus      how many popup menus are shown, then "l t r b" of each
 //   ui_probe focus      the focused control of the foreground window: its id,
-//                       class, selection start and end, text length
+//                       class, selection start and end, then a tab and its text
 #include <windows.h>
 #include <commctrl.h>
 
@@ -104,7 +106,9 @@ static void PrintFocus(void)
         start = LOWORD(both);
         end = HIWORD(both);
     }
-    printf("%d %s %lu %lu %d\n", GetDlgCtrlID(info.hwndFocus), cls, start, end, GetWindowTextLengthA(info.hwndFocus));
+    char text[300] = "";
+    SendMessageA(info.hwndFocus, WM_GETTEXT, sizeof(text), (LPARAM)text);
+    printf("%d %s %lu %lu\t%s\n", GetDlgCtrlID(info.hwndFocus), cls, start, end, text);
 }
 
 int main(int argc, char **argv)
@@ -123,6 +127,12 @@ int main(int argc, char **argv)
         printf("\n");
     } else if (!strcmp(query, "list-rect")) {
         PrintRect(ListView());
+        printf("\n");
+    } else if (!strcmp(query, "status-rect")) {
+        PrintRect(GetDlgItem(MainWindow(), 1012));
+        printf("\n");
+    } else if (!strcmp(query, "main-rect")) {
+        PrintRect(MainWindow());
         printf("\n");
     } else if (!strcmp(query, "widths")) {
         for (int column = 0; column < 10; column++)
