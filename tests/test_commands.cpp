@@ -345,28 +345,70 @@ TEST_F(CommandsTest, RightClicksOpenTheColumnOrTheFileMenu)
 {
     HWND header = (HWND)SendMessageA(ListViewHandle, LVM_GETHEADER, 0, 0);
     ASSERT_TRUE(header != NULL);
+    // Result 1: answered, so the list or header sends no WM_CONTEXTMENU for
+    // the same click. Via the list: sent to the list view as the header
+    // sends it, which the subclass must pass on to the main window.
     struct Case {
         HWND From;
         UINT_PTR Id;
         UINT Code;
+        bool ViaList;
         HMENU Expected;  // null: no menu
+        LRESULT Result;
     } cases[] = {
-        {ListViewHandle, IDC_LIST, (UINT)NM_RCLICK, FileMenu},
-        {header, 0, (UINT)NM_RCLICK, ColumnMenu},
-        {header, 0, (UINT)NM_CLICK, NULL},
-        {ToolbarHandle, 0, (UINT)NM_RCLICK, NULL},
+        {ListViewHandle, IDC_LIST, (UINT)NM_RCLICK, false, FileMenu, 1},
+        {header, 0, (UINT)NM_RCLICK, false, ColumnMenu, 1},
+        {header, 0, (UINT)NM_RCLICK, true, ColumnMenu, 1},
+        {header, 0, (UINT)NM_CLICK, false, NULL, 0},
+        {ToolbarHandle, 0, (UINT)NM_RCLICK, false, NULL, 0},
     };
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchMenus, NULL, GetCurrentThreadId());
     for (const Case &c : cases) {
         MenusShown.clear();
         NMHDR note = {c.From, c.Id, c.Code};
-        EXPECT_EQ(Notify(&note), 0);
+        HWND to = c.ViaList ? ListViewHandle : Main;
+        EXPECT_EQ(SendMessageA(to, WM_NOTIFY, c.Id, (LPARAM)&note), c.Result);
         PumpMessages();
         if (c.Expected) {
             EXPECT_EQ(MenusShown, std::vector<HMENU>({c.Expected}));
         } else {
             EXPECT_TRUE(MenusShown.empty());
         }
+    }
+    UnhookWindowsHookEx(hook);
+}
+
+// WM_CONTEXTMENU: a point on the header opens the column menu whichever of
+// the list and the header sends it; the keyboard's (-1) from the list opens
+// the file menu; a point on the rows opens nothing (NM_RCLICK did already).
+TEST_F(CommandsTest, ContextMenuMessagesOpenOneMenuByWhereAndHow)
+{
+    AddRows({1, 2, 3});
+    HWND header = (HWND)SendMessageA(ListViewHandle, LVM_GETHEADER, 0, 0);
+    RECT headerRect, listRect;
+    GetWindowRect(header, &headerRect);
+    GetWindowRect(ListViewHandle, &listRect);
+    LPARAM onHeader = MAKELPARAM(headerRect.left + 20, (headerRect.top + headerRect.bottom) / 2);
+    LPARAM onRows = MAKELPARAM(listRect.left + 20, listRect.bottom - 20);
+    struct Case {
+        HWND From;
+        LPARAM At;
+        HMENU Expected;
+    } cases[] = {
+        {header, onHeader, ColumnMenu},
+        {ListViewHandle, onHeader, ColumnMenu},
+        {ListViewHandle, -1, FileMenu},
+        {ListViewHandle, onRows, NULL},
+        {ToolbarHandle, -1, NULL},
+        {ToolbarHandle, onHeader, NULL},
+    };
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchMenus, NULL, GetCurrentThreadId());
+    for (const Case &c : cases) {
+        MenusShown.clear();
+        EXPECT_EQ(SendMessageA(Main, WM_CONTEXTMENU, (WPARAM)c.From, c.At), 0);
+        PumpMessages();
+        EXPECT_EQ(MenusShown, c.Expected ? std::vector<HMENU>({c.Expected}) : std::vector<HMENU>())
+            << (c.From == header ? "header " : c.From == ListViewHandle ? "list " : "toolbar ") << c.At;
     }
     UnhookWindowsHookEx(hook);
 }

@@ -174,11 +174,12 @@ LRESULT CALLBACK AnswerDialog(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE && PendingAnswer && GetDlgItem((HWND)wParam, IDC_AUTO_RENAME)) {
         HWND dialog = (HWND)wParam;
-        PendingAnswer->Shown++;
+        // Active again after refusing the answer (its error box closed):
+        // Cancel, rather than give the same answer for ever.
+        int button = PendingAnswer->Shown++ ? IDCANCEL : PendingAnswer->Button;
         SetDlgItemTextA(dialog, IDC_PATH_EDIT, PendingAnswer->Path.c_str());
         CheckDlgButton(dialog, IDC_AUTO_RENAME, PendingAnswer->AutoRename ? BST_CHECKED : BST_UNCHECKED);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(PendingAnswer->Button, BN_CLICKED),
-                     (LPARAM)GetDlgItem(dialog, PendingAnswer->Button));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, button));
     }
     return CallNextHookEx(DialogHook, code, wParam, lParam);
 }
@@ -211,13 +212,17 @@ TEST_F(CopyTest, CopyCommandCreatesTheDestinationFolders)
     EXPECT_EQ(ReadFileBytes(deep + "\\one.txt"), "1");
     EXPECT_EQ(ReadFileBytes(deep + "\\one (2).txt"), "2");
 
-    // Cancel, a missing drive, an empty path: nothing happens, no message.
+    // Cancel, a missing drive: nothing happens, no message.
     std::string other = Dest + "\\other";
     EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {other, false, IDCANCEL, 0}), 1);
     EXPECT_FALSE(FileExists(other));
     EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {"Q:\\out\\x", false, IDOK, 0}), 1);
-    EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {"", false, IDOK, 0}), 1);
     EXPECT_TRUE(capture.Boxes.empty());
+    // An empty path: the dialog refuses it with one message and stays open
+    // (active again once the message closes); then Cancel, nothing stored.
+    EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {"", false, IDOK, 0}), 2);
+    EXPECT_EQ(capture.Boxes.size(), 1u);
+    EXPECT_EQ(std::string(AppSettings.CopyFilesPath), "Q:\\out\\x");
 
     // No selected row: no dialog at all.
     SendMessageA(Window.List, LVM_DELETEALLITEMS, 0, 0);

@@ -186,7 +186,9 @@ TEST_F(FindTest, DirectionStartAndColumns)
     }
 }
 
-TEST_F(FindTest, HitBecomesOnlySelectionFocusStaysAndRowIsScrolledIn)
+// The hit also takes the focus and the selection mark: Down and Shift+Down
+// go on from the found row, not from where the user was before.
+TEST_F(FindTest, HitBecomesOnlySelectionTakesTheFocusAndIsScrolledIn)
 {
     for (int i = 0; i < 300; i++)
         AddRow(List, {{COL_URL, i == 250 ? "http://needle/" : "http://hay/"}});
@@ -198,7 +200,8 @@ TEST_F(FindTest, HitBecomesOnlySelectionFocusStaysAndRowIsScrolledIn)
     FINDREPLACEA request = Request("needle", FR_DOWN);
     FindNextRow(List, &request);
     EXPECT_EQ(Selected(), (Rows{250}));
-    EXPECT_EQ(Focused(), 2);
+    EXPECT_EQ(Focused(), 250);
+    EXPECT_EQ(SendMessageA(List, LVM_GETSELECTIONMARK, 0, 0), 250);
     int top = (int)SendMessageA(List, LVM_GETTOPINDEX, 0, 0);
     int page = (int)SendMessageA(List, LVM_GETCOUNTPERPAGE, 0, 0);
     EXPECT_LE(top, 250);

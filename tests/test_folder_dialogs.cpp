@@ -186,7 +186,8 @@ TEST_F(FolderDialogs, CopyFilesStoresPathAndRenameOnOk)
         {"OK untouched", "C:\\out", 1, false, nullptr, CLOSE_OK, IDOK, "C:\\out", 1},
         {"typed path, rename ticked", "", 0, true, "D:\\new out", CLOSE_OK, IDOK, "D:\\new out", 1},
         {"rename cleared, Enter", "C:\\out", 1, true, nullptr, CLOSE_ENTER, IDOK, "C:\\out", 0},
-        {"empty path accepted", "C:\\out", 0, false, "", CLOSE_OK, IDOK, "", 0},
+        {"folder still to be made accepted", "C:\\out", 0, false, "Z:\\not yet there", CLOSE_OK, IDOK,
+         "Z:\\not yet there", 0},
         {"Cancel keeps both", "C:\\out", 0, true, "Z:\\no", CLOSE_CANCEL, IDCANCEL, "C:\\out", 0},
         {"Escape keeps both", "C:\\out", 1, true, "Z:\\no", CLOSE_ESCAPE, IDCANCEL, "C:\\out", 1},
     };
@@ -213,6 +214,46 @@ TEST_F(FolderDialogs, CopyFilesStoresPathAndRenameOnOk)
         EXPECT_EQ(Reloads(), 0);
         EXPECT_STREQ(AppSettings.CacheFolder, "");
     }
+}
+
+// The keyboard starts in the path field with its text selected. OK with a
+// destination the copy cannot use shows why, keeps the dialog open with the
+// field focused and its text selected, and stores nothing.
+TEST_F(FolderDialogs, CopyFilesStartsInThePathAndRefusesUnusablePaths)
+{
+    std::string dir = MakeTempDir("cp");
+    std::string file = dir + "\\a file";
+    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    const struct {
+        const char *Typed;
+        DWORD Error;
+    } cases[] = {{"", ERROR_INVALID_NAME}, {"   ", ERROR_INVALID_NAME}, {file.c_str(), ERROR_DIRECTORY}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string("typed '") + c.Typed + "'");
+        ResetSettings();
+        BoxCapture boxes;
+        INT_PTR result = RunDialog(Owner, IDD_COPY_FILES, CopyFilesDialogProc, 0, [&](HWND d) {
+            HWND field = GetDlgItem(d, IDC_PATH_EDIT);
+            EXPECT_EQ(GetFocus(), field);
+            EXPECT_EQ(SendMessageA(field, EM_GETSEL, 0, 0), MAKELRESULT(0, lstrlenA(AppSettings.CopyFilesPath)));
+            SetDlgItemTextA(d, IDC_PATH_EDIT, c.Typed);
+            CloseDialog(d, CLOSE_OK);
+            EXPECT_TRUE(IsWindow(d) && IsWindowVisible(d));
+            EXPECT_EQ(GetFocus(), field);
+            EXPECT_EQ(SendMessageA(field, EM_GETSEL, 0, 0), MAKELRESULT(0, lstrlenA(c.Typed)));
+            CloseDialog(d, CLOSE_CANCEL);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        ASSERT_EQ(boxes.Boxes.size(), 1u);
+        EXPECT_EQ(boxes.Boxes[0].Caption, "Error");
+        EXPECT_EQ(TrimBreaks(boxes.Boxes[0].Text),
+                  TrimBreaks(std::string("Cannot copy the files to \"") + c.Typed + "\":\n\n" + SystemText(c.Error)));
+        EXPECT_STREQ(AppSettings.CopyFilesPath, "K:\\keep copy");
+        EXPECT_EQ(CopyTargetProblem(c.Typed), c.Error);
+    }
+    EXPECT_EQ(CopyTargetProblem(dir.c_str()), 0u);
+    EXPECT_EQ(CopyTargetProblem((dir + "\\to be made").c_str()), 0u);
+    RemoveTree(dir);
 }
 
 TEST(TrimToExistingFolder, CutsBackToNearestExistingFolder)
@@ -367,12 +408,13 @@ TEST_F(FolderDialogs, TemplatesMatchTheirTables)
     }
 }
 
-// "..." opens the shell's folder browser owned by the dialog, titled
-// "Select cache folder.", centred on the screen and starting at the nearest
+// "..." opens the shell's folder browser owned by the dialog, titled for
+// what the folder is for, centred on the screen and starting at the nearest
 // existing folder of what is typed; OK takes its folder, Cancel keeps the
 // field.
 struct BrowserVisit {
     HWND Dialog;
+    const char *Title;    // the text above the tree
     int Press;            // IDOK or IDCANCEL
     int Ticks;
     bool Seen;
@@ -381,21 +423,21 @@ struct BrowserVisit {
 };
 static BrowserVisit Visit;
 
-// Notes whether any control of the browser shows the cache folder caption.
+// Notes whether any control of the browser shows the expected caption.
 static BOOL CALLBACK NoteBrowserTitle(HWND child, LPARAM)
 {
-    char text[64] = "";
+    char text[80] = "";
     GetWindowTextA(child, text, sizeof(text));
-    if (!strcmp(text, "Select cache folder."))
+    if (!strcmp(text, Visit.Title))
         Visit.Titled = true;
     return TRUE;
 }
 
 static void CALLBACK BrowserTimer(HWND, UINT, UINT_PTR id, DWORD)
 {
-    // Give the browser's tree a few ticks to settle on its selection.
+    // Give the browser's tree a second to settle on its selection.
     HWND browser = FindOwnedDialog(Visit.Dialog);
-    if (!browser || ++Visit.Ticks < 6)
+    if (!browser || ++Visit.Ticks < 20)
         return;
     KillTimer(NULL, id);
     Visit.Seen = true;
@@ -413,11 +455,12 @@ TEST_F(FolderDialogs, BrowseStartsAtNearestExistingFolder)
     std::string data = base + "\\data";
     CreateDirectoryA(data.c_str(), NULL);
     std::string typed = data + "\\gone\\x";
-    struct Case { int Template; DLGPROC Proc; int Press; std::string FieldAfter; };
+    struct Case { int Template; DLGPROC Proc; int Press; std::string FieldAfter; const char *Title; };
+    const char *cacheTitle = "Select cache folder.";
     const Case cases[] = {
-        {IDD_SELECT_CACHE_FOLDER, SelectCacheFolderDialogProc, IDOK, data},
-        {IDD_SELECT_CACHE_FOLDER, SelectCacheFolderDialogProc, IDCANCEL, typed},
-        {IDD_COPY_FILES, CopyFilesDialogProc, IDOK, data},
+        {IDD_SELECT_CACHE_FOLDER, SelectCacheFolderDialogProc, IDOK, data, cacheTitle},
+        {IDD_SELECT_CACHE_FOLDER, SelectCacheFolderDialogProc, IDCANCEL, typed, cacheTitle},
+        {IDD_COPY_FILES, CopyFilesDialogProc, IDOK, data, "Select the folder to copy the files to."},
     };
     AppSettings.AutoDetectCachePath = 0;
     for (const auto &c : cases) {
@@ -426,7 +469,7 @@ TEST_F(FolderDialogs, BrowseStartsAtNearestExistingFolder)
         // Wine's browser now and then misses the start folder of the first
         // opening in a process and keeps the desktop: one more try then.
         for (int attempt = 0; attempt < 2; attempt++) {
-            Visit = {NULL, c.Press, 0, false, false, {}};
+            Visit = {NULL, c.Title, c.Press, 0, false, false, {}};
             RunDialog(Owner, c.Template, c.Proc, 0, [&](HWND d) {
                 SetDlgItemTextA(d, IDC_PATH_EDIT, typed.c_str());
                 Visit.Dialog = d;

@@ -265,6 +265,27 @@ TEST_F(ListViewTest, EmptyTextWiderThanTheListAndTooLong)
     EXPECT_EQ(EmptyTextState.Rect.left, (client.right - width) / 2);   // truncated towards zero
 }
 
+// A list scrolled down and right (or an empty one) comes back to row 0 and
+// the left edge.
+TEST_F(ListViewTest, ScrollToTopResetsBothScrollPositions)
+{
+    HWND list = Create("400,400,400,0,0,0,0,0,0,0", nullptr);
+    for (int rows : {0, 200}) {
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        for (int i = 0; i < rows; i++)
+            AddTestRow(list, {"f" + std::to_string(i)});
+        if (rows) {
+            SendMessageA(list, LVM_ENSUREVISIBLE, rows - 1, FALSE);
+            SendMessageA(list, LVM_SCROLL, 300, 0);
+            ASSERT_GT(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 0);
+            ASSERT_GT(GetScrollPos(list, SB_HORZ), 0);
+        }
+        ScrollListToTop(list);
+        EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 0) << rows;
+        EXPECT_EQ(GetScrollPos(list, SB_HORZ), 0) << rows;
+    }
+}
+
 TEST_F(ListViewTest, OnlyTheEnterKeyDownIsClaimed)
 {
     HWND list = Create(NULL, NULL);

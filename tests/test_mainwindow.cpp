@@ -295,12 +295,30 @@ TEST_F(MainWindowTest, ShortcutsInTheFindDialogActOnTheMainWindow)
     DestroyAcceleratorTable(accelerators);
 }
 
+// What the status bar repaints: the union of its WM_PAINT rectangles.
+static WNDPROC StatusBarProc;
+static RECT StatusPainted;
+static LRESULT CALLBACK RecordStatusPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    RECT dirty;
+    if (message == WM_PAINT && GetUpdateRect(window, &dirty, FALSE))
+        UnionRect(&StatusPainted, &StatusPainted, &dirty);
+    return CallWindowProcA(StatusBarProc, window, message, wParam, lParam);
+}
+
 TEST_F(MainWindowTest, ListFillsTheSpaceBetweenToolbarAndStatusBar)
 {
     Create();
+    ShowWindow(Main, SW_SHOWNORMAL);   // a hidden window paints nothing
+    StatusBarProc = (WNDPROC)SetWindowLongPtrA(StatusBarHandle, GWLP_WNDPROC, (LONG_PTR)RecordStatusPaint);
     const SIZE sizes[] = {{640, 480}, {900, 700}, {300, 200}};
     for (const SIZE &s : sizes) {
+        RedrawWindow(Main, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SetRectEmpty(&StatusPainted);
+        RECT before;
+        GetWindowRect(Main, &before);
         SetWindowPos(Main, NULL, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER);
+        RedrawWindow(Main, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
         RECT client, toolbar, status, list;
         GetClientRect(Main, &client);
         GetClientRect(ToolbarHandle, &toolbar);
@@ -313,7 +331,14 @@ TEST_F(MainWindowTest, ListFillsTheSpaceBetweenToolbarAndStatusBar)
         EXPECT_EQ(list.right, client.right);
         EXPECT_EQ(list.bottom, client.bottom - (status.bottom - status.top) - 1);
         EXPECT_EQ(status.bottom, client.bottom);
+        // The whole status bar is painted again, not only what it moved into.
+        RECT statusClient;
+        GetClientRect(StatusBarHandle, &statusClient);
+        if (before.right - before.left != s.cx || before.bottom - before.top != s.cy) {
+            EXPECT_TRUE(EqualRect(&StatusPainted, &statusClient)) << s.cx << " x " << s.cy;
+        }
     }
+    SetWindowLongPtrA(StatusBarHandle, GWLP_WNDPROC, (LONG_PTR)StatusBarProc);
 }
 
 TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThanTheMinimum)

@@ -12,9 +12,13 @@ INT_PTR CALLBACK SelectCacheFolderDialogProc(HWND dialog, UINT message, WPARAM w
 INT_PTR CALLBACK CopyFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Cuts the writable `path` back to its nearest existing folder.
 void TrimToExistingFolder(char *path);
-// The shell's folder browser at `startFolder`; 1 and the chosen folder in
-// `result` (MAX_PATH, may be `startFolder` itself), or 0.
-int BrowseForFolder(HWND owner, const char *startFolder, char *result);
+// The shell's folder browser at `startFolder`, `title` above its tree; 1 and
+// the chosen folder in `result` (MAX_PATH, may be `startFolder` itself), or 0.
+int BrowseForFolder(HWND owner, const char *title, const char *startFolder, char *result);
+// Why the Copy Selected Files dialog refuses a destination on OK: a system
+// error code (ERROR_INVALID_NAME for an empty or blank path, ERROR_DIRECTORY
+// for an existing file), or 0 when the copy may try it.
+DWORD CopyTargetProblem(const char *path);
 // Folder browser callback: selects the start folder (`data`) and centres the
 // browser once it is initialised. Always 0.
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data);

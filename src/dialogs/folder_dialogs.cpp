@@ -8,8 +8,9 @@
 
 #include "marrowick.h"
 
-// Title of the folder browser, the same in both dialogs.
-static const char BrowseTitle[] = "Select cache folder.";
+// Texts above the folder browser's tree: what the chosen folder is for.
+static const char CacheBrowseTitle[] = "Select cache folder.";
+static const char CopyBrowseTitle[] = "Select the folder to copy the files to.";
 
 // Each dialog's scratch buffer: the browser's start folder and its answer,
 // and in Select Cache Folder also a freshly detected path.
@@ -69,15 +70,78 @@ void CenterWindow(HWND window, HWND reference)
     SetWindowPos(window, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The browser's settling on its start folder. Wine's browser may stop its
+// walk towards a path part-way (often at the drive) and select the ancestor
+// it reached; asked again a little later it goes on. So for a short while
+// after it opens, a timer asks again while the selection is a proper
+// ancestor of the start folder, and scrolls the tree to the selection once
+// it is there (the resizable browser may leave it out of view). The first
+// tick that finds any other selection ends the settling, so the user's own
+// choice is left alone.
+static const char *BrowseStartFolder;
+static char BrowseSelected[MAX_PATH];
+static int BrowseSettleTicks;
+
+enum { BROWSE_SETTLE_TIMER = 0x4D57, BROWSE_SETTLE_MS = 100, BROWSE_SETTLE_TICKS = 20 };
+
+// 1 when `folder` is a proper ancestor of `path` ("C:\a" of "C:\a\b").
+static int IsAncestorFolder(const char *folder, const char *path)
+{
+    int length = lstrlenA(folder);
+    if (length == 0 || length >= lstrlenA(path) ||
+        CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, folder, length, path, length) != CSTR_EQUAL)
+        return 0;
+    return folder[length - 1] == '\\' || path[length] == '\\';
+}
+
+static BOOL CALLBACK ShowTreeSelection(HWND child, LPARAM)
+{
+    char cls[32];
+    if (GetClassNameA(child, cls, sizeof(cls)) && lstrcmpiA(cls, WC_TREEVIEWA) == 0) {
+        LPARAM item = SendMessageA(child, TVM_GETNEXTITEM, TVGN_CARET, 0);
+        if (item)
+            SendMessageA(child, TVM_ENSUREVISIBLE, 0, item);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static void EndSettling(HWND window)
+{
+    KillTimer(window, BROWSE_SETTLE_TIMER);
+    BrowseStartFolder = NULL;
+}
+
+static void CALLBACK SettleBrowserTimer(HWND window, UINT, UINT_PTR, DWORD)
+{
+    if (!BrowseStartFolder) {
+        EndSettling(window);
+        return;
+    }
+    if (IsAncestorFolder(BrowseSelected, BrowseStartFolder) && ++BrowseSettleTicks < BROWSE_SETTLE_TICKS) {
+        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, (LPARAM)BrowseStartFolder);
+        return;
+    }
+    EnumChildWindows(window, ShowTreeSelection, 0);
+    EndSettling(window);
+}
+
 // Folder browser callback: once the browser is up, select the start folder
 // (`data`, a path text; one that does not exist leaves the browser's own
-// selection) and centre the browser on the screen. Always 0.
+// selection), see that the selection gets there, and centre the browser on
+// the screen. Always 0.
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data)
 {
-    (void)lParam;
     if (message == BFFM_INITIALIZED) {
+        BrowseStartFolder = (const char *)data;
+        BrowseSelected[0] = '\0';
+        BrowseSettleTicks = 0;
         SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
         CenterWindow(window, NULL);
+        SetTimer(window, BROWSE_SETTLE_TIMER, BROWSE_SETTLE_MS, SettleBrowserTimer);
+    } else if (message == BFFM_SELCHANGED && BrowseStartFolder) {
+        if (!SHGetPathFromIDListA((LPCITEMIDLIST)lParam, BrowseSelected))
+            BrowseSelected[0] = '\0';
     }
     return 0;
 }
@@ -86,7 +150,7 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM dat
 // `startFolder`. Returns 1 with the chosen folder's path in `result`
 // (MAX_PATH; may be the same buffer as `startFolder`), or 0 when the user
 // cancels, the shell fails, or the choice has no file-system path.
-int BrowseForFolder(HWND owner, const char *startFolder, char *result)
+int BrowseForFolder(HWND owner, const char *title, const char *startFolder, char *result)
 {
     IMalloc *shellMalloc = NULL;
     if (FAILED(SHGetMalloc(&shellMalloc)) || !shellMalloc)
@@ -97,7 +161,7 @@ int BrowseForFolder(HWND owner, const char *startFolder, char *result)
 
     BROWSEINFOA info = {};
     info.hwndOwner = owner;
-    info.lpszTitle = BrowseTitle;
+    info.lpszTitle = title;
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     info.lpfn = BrowseCallback;
     info.lParam = (LPARAM)startFolder;
@@ -116,12 +180,19 @@ int BrowseForFolder(HWND owner, const char *startFolder, char *result)
 
 // "...": start the browser at the nearest existing folder of what is typed
 // and put the chosen folder into the path field.
-static void BrowseIntoPathField(HWND dialog, char *scratch)
+static void BrowseIntoPathField(HWND dialog, const char *title, char *scratch)
 {
     GetDlgItemTextA(dialog, IDC_PATH_EDIT, scratch, MAX_PATH);
     TrimToExistingFolder(scratch);
-    if (BrowseForFolder(dialog, scratch, scratch))
+    if (BrowseForFolder(dialog, title, scratch, scratch))
         SetDlgItemTextA(dialog, IDC_PATH_EDIT, scratch);
+}
+
+// Gives the path field the keyboard the way Tab would, its text selected,
+// so typing replaces it.
+static void FocusPathField(HWND dialog)
+{
+    SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_PATH_EDIT), TRUE);
 }
 
 // Both path fields hold what fits a MAX_PATH buffer, so nothing typed is
@@ -173,7 +244,7 @@ static INT_PTR OnSelectCacheFolderCommand(HWND dialog, int id, int code)
         if (code == BN_CLICKED)
             OnAutoDetectClicked(dialog);
         return TRUE;
-    case IDC_BROWSE:    BrowseIntoPathField(dialog, SelectFolderScratch); return TRUE;
+    case IDC_BROWSE:    BrowseIntoPathField(dialog, CacheBrowseTitle, SelectFolderScratch); return TRUE;
     case IDOK:          OnSelectCacheFolderOk(dialog); return TRUE;
     case IDCANCEL:      EndDialog(dialog, IDCANCEL); return TRUE;
     }
@@ -195,10 +266,41 @@ INT_PTR CALLBACK SelectCacheFolderDialogProc(HWND dialog, UINT message, WPARAM w
     return FALSE;
 }
 
+DWORD CopyTargetProblem(const char *path)
+{
+    const char *p = path;
+    while (*p == ' ')
+        p++;
+    if (!*p)
+        return ERROR_INVALID_NAME;  // nothing typed: the copy would go nowhere
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_DIRECTORY;     // a file: every payload would fail on it
+    return 0;
+}
+
+// OK with a destination the copy cannot use: the reason in the error box,
+// then the path field again with its text selected; the dialog stays open
+// and nothing is stored.
+static int AcceptCopyTarget(HWND dialog, const char *path)
+{
+    DWORD problem = CopyTargetProblem(path);
+    if (!problem)
+        return 1;
+    SetLastError(problem);
+    ShowErrorBox(dialog, "Cannot copy the files to \"%s\":\n\n%s", path);
+    FocusPathField(dialog);
+    return 0;
+}
+
 // OK: both values stay in the settings even if the copy that follows fails.
 static void OnCopyFilesOk(HWND dialog)
 {
-    GetDlgItemTextA(dialog, IDC_PATH_EDIT, AppSettings.CopyFilesPath, MAX_PATH);
+    char path[MAX_PATH];
+    GetDlgItemTextA(dialog, IDC_PATH_EDIT, path, MAX_PATH);
+    if (!AcceptCopyTarget(dialog, path))
+        return;
+    lstrcpynA(AppSettings.CopyFilesPath, path, MAX_PATH);
     AppSettings.AutoRenameIfExist = IsDlgButtonChecked(dialog, IDC_AUTO_RENAME) == BST_CHECKED ? 1 : 0;
     EndDialog(dialog, IDOK);
 }
@@ -210,10 +312,13 @@ INT_PTR CALLBACK CopyFilesDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_INITDIALOG:
         InitPathField(dialog, AppSettings.CopyFilesPath);
         CheckDlgButton(dialog, IDC_AUTO_RENAME, AppSettings.AutoRenameIfExist ? BST_CHECKED : BST_UNCHECKED);
-        return TRUE;
+        // The destination is what the user came to type: the keyboard
+        // starts there (FALSE: the focus is set already).
+        FocusPathField(dialog);
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDC_BROWSE:    BrowseIntoPathField(dialog, CopyFilesScratch); return TRUE;
+        case IDC_BROWSE:    BrowseIntoPathField(dialog, CopyBrowseTitle, CopyFilesScratch); return TRUE;
         case IDOK:          OnCopyFilesOk(dialog); return TRUE;
         case IDCANCEL:      EndDialog(dialog, IDCANCEL); return TRUE;
         }

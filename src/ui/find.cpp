@@ -88,12 +88,18 @@ int FindMatchingRow(HWND listView, const FINDREPLACEA *state)
     }
 }
 
-static void SetRowSelected(HWND listView, int row, int selected)
+// Sets the `mask` bits of the row's state (row -1: every row) to `state`.
+static void SetRowState(HWND listView, int row, UINT mask, UINT state)
 {
     LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = selected ? LVIS_SELECTED : 0;
+    item.stateMask = mask;
+    item.state = state;
     SendMessageA(listView, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+}
+
+static void SetRowSelected(HWND listView, int row, int selected)
+{
+    SetRowState(listView, row, LVIS_SELECTED, selected ? LVIS_SELECTED : 0);
 }
 
 void FindNextRow(HWND listView, FINDREPLACEA *state)
@@ -103,9 +109,12 @@ void FindNextRow(HWND listView, FINDREPLACEA *state)
         MessageBeep(MB_ICONASTERISK);   // the selection stays as it was
         return;
     }
-    // Only the selection moves; the focus mark stays where it was.
+    // The hit becomes the only selected row and takes the focus mark and
+    // the selection mark with it, so the keys (Down, Shift+Down) go on from
+    // there rather than from the row the user had before the search.
     SetRowSelected(listView, -1, 0);
-    SetRowSelected(listView, row, 1);
+    SetRowState(listView, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageA(listView, LVM_SETSELECTIONMARK, 0, (LPARAM)row);
     SendMessageA(listView, LVM_ENSUREVISIBLE, (WPARAM)row, FALSE);
 }
 

@@ -32,6 +32,11 @@ void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize)
     if (listHeight < 0)
         listHeight = 0;
     MoveWindow(ListViewHandle, 0, top, width, listHeight, TRUE);
+    // The status bar moves itself keeping its old pixels and repaints only
+    // what it thinks changed; the main window (no WS_CLIPCHILDREN) has by
+    // then painted its background over the band the bar moved into, which
+    // left it blank, without text or divider, after the window grew.
+    InvalidateRect(StatusBarHandle, NULL, TRUE);
 }
 
 LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam)

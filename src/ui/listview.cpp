@@ -159,6 +159,17 @@ void ToggleColumn(HWND listView, int column)
     SendMessageA(listView, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
 }
 
+void ScrollListToTop(HWND listView)
+{
+    // Emptying the list does not reset its scroll position, so a new scan
+    // would open scrolled to wherever the previous list was left.
+    int left = GetScrollPos(listView, SB_HORZ);
+    if (left > 0)
+        SendMessageA(listView, LVM_SCROLL, (WPARAM)-left, 0);
+    if (SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0) > 0)
+        SendMessageA(listView, LVM_ENSUREVISIBLE, 0, FALSE);
+}
+
 static int ListHasRows(HWND listView)
 {
     return SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0) > 0;
@@ -249,6 +260,12 @@ static int IsHeaderTracking(const NMHDR *header)
     return 0;
 }
 
+static int IsHeaderRightClick(HWND listView, const NMHDR *header)
+{
+    return header != NULL && header->code == (UINT)NM_RCLICK &&
+           header->hwndFrom == (HWND)SendMessageA(listView, LVM_GETHEADER, 0, 0);
+}
+
 // The main window's dialog navigation would take Enter for itself; claiming
 // its key-down lets the list report NM_RETURN for the default action.
 static int IsEnterKeyDown(LPARAM lParam)
@@ -275,6 +292,10 @@ LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam, 
     case WM_NOTIFY:
         if (IsHeaderTracking((const NMHDR *)lParam))
             RecentreEmptyText(window, -1);
+        // Not every list view passes its header's right click on to its
+        // parent; the main window's answer goes back to the header.
+        if (IsHeaderRightClick(window, (const NMHDR *)lParam))
+            return SendMessageA(GetParent(window), WM_NOTIFY, wParam, lParam);
         break;
     case WM_GETDLGCODE:
         if (IsEnterKeyDown(lParam))

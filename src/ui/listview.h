@@ -39,6 +39,8 @@ int InsertListColumn(HWND listView, int format, int width, const char *title, in
 void FreeSortArrowImages(HWND listView);
 // Hides a visible column (width 0) or shows a hidden one at its restore width.
 void ToggleColumn(HWND listView, int column);
+// Scrolls to the first row and the left edge, as a freshly filled list starts.
+void ScrollListToTop(HWND listView);
 LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

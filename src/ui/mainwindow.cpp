@@ -118,7 +118,11 @@ static void OnPrivateMessage(HWND window, UINT message, WPARAM wParam)
     switch (message) {
     case WM_RELOADCACHE:
         LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
+<<<<<<< HEAD
         ReapplyFilterAfterLoad(window, ListViewHandle);
+=======
+        ScrollListToTop(ListViewHandle);
+>>>>>>> input
         // Sent, not posted: the counts replace "Loading..." before anything
         // else is handled.
         SendMessageA(window, WM_UPDATESTATUS, 0, 0);
@@ -159,6 +163,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_NOTIFY:
         return OnNotify(window, (NMHDR *)lParam);
+    case WM_CONTEXTMENU:
+        return OnContextMenu(window, (HWND)wParam, lParam);
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
         UpdateMenuStates((HMENU)wParam);

@@ -70,6 +70,10 @@ void SetFileMenuDefaultItem(void);
 
 // --- Notifications (notify.cpp) ---------------------------------------------
 LRESULT OnNotify(HWND mainWindow, NMHDR *header);
+// WM_CONTEXTMENU from the list view or its header: the column menu for a
+// click on the header, the file menu at the focused row for Shift+F10 or the
+// menu key (lParam -1). Always 0.
+LRESULT OnContextMenu(HWND mainWindow, HWND from, LPARAM lParam);
 
 // --- Layout and focus (layout.cpp) ------------------------------------------
 void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize);

@@ -1,6 +1,7 @@
 // WM_NOTIFY of the main window: list view events (keys, sorting by header
 // click, the running total of selected payload sizes, zero-length marking,
-// context menus, the default action) and the toolbar's tooltip texts.
+// context menus, the default action) and the toolbar's tooltip texts; and
+// WM_CONTEXTMENU, for the header's and the keyboard's context menus.
 #include "marrowick.h"
 
 long long SelectedSizeTotal;
@@ -10,13 +11,72 @@ enum { SORT_KEY_COLUMN_BITS = 0xFF, SORT_KEY_REVERSED_BIT = 0x100 };
 
 static const COLORREF EmptyRowBackground = RGB(255, 220, 220);
 
-static void ShowContextMenu(HWND mainWindow, HMENU menu)
+static void ShowContextMenu(HWND mainWindow, HMENU menu, POINT at)
 {
     if (!menu)
         return;  // the popup menu resource did not load
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, mainWindow, NULL);
+}
+
+// Where the header right click was whose NM_RCLICK opened the column menu.
+// Wine's header sends WM_CONTEXTMENU for the same click whatever the answer
+// to NM_RCLICK was; the same point tells that message apart from a click of
+// its own, so the menu opens once.
+static POINT HeaderClickPoint;
+static int HeaderClickAnswered;
+
+static POINT CursorPoint(void)
+{
     POINT cursor;
     GetCursorPos(&cursor);
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, mainWindow, NULL);
+    return cursor;
+}
+
+static HWND ListHeader(void)
+{
+    return ListViewHandle ? (HWND)SendMessageA(ListViewHandle, LVM_GETHEADER, 0, 0) : NULL;
+}
+
+// Where a menu opened from the keyboard goes: below the focused row's label,
+// scrolled into view first; with no focused row, the top left of the rows.
+static POINT FocusedRowPoint(HWND listView)
+{
+    RECT client, header = {0, 0, 0, 0};
+    GetClientRect(listView, &client);
+    GetClientRect(ListHeader(), &header);
+    POINT at = {client.left, header.bottom};
+    int row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_FOCUSED, 0));
+    RECT label;
+    label.left = LVIR_LABEL;
+    if (row != -1 && SendMessageA(listView, LVM_ENSUREVISIBLE, (WPARAM)row, FALSE) &&
+        SendMessageA(listView, LVM_GETITEMRECT, (WPARAM)row, (LPARAM)&label)) {
+        at.x = label.left < client.left ? client.left : label.left > client.right ? client.right : label.left;
+        at.y = label.bottom > client.bottom ? client.bottom : label.bottom;
+    }
+    ClientToScreen(listView, &at);
+    return at;
+}
+
+LRESULT OnContextMenu(HWND mainWindow, HWND from, LPARAM lParam)
+{
+    HWND header = ListHeader();
+    if (!from || (from != ListViewHandle && from != header))
+        return 0;
+    // Shift+F10 or the menu key: the rows' menu, at the focused row.
+    if (lParam == -1) {
+        ShowContextMenu(mainWindow, FileMenu, FocusedRowPoint(ListViewHandle));
+        return 0;
+    }
+    // A right click on the header that came without NM_RCLICK (or whose
+    // NM_RCLICK went unanswered). Right clicks on the rows came as NM_RCLICK
+    // and were answered, so nothing more opens for them here.
+    POINT at = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+    int answered = HeaderClickAnswered && at.x == HeaderClickPoint.x && at.y == HeaderClickPoint.y;
+    HeaderClickAnswered = 0;
+    RECT headerRect;
+    if (!answered && header && GetWindowRect(header, &headerRect) && PtInRect(&headerRect, at))
+        ShowContextMenu(mainWindow, ColumnMenu, at);
+    return 0;
 }
 
 // Same column: flip the reversed bit; another column (or no key, whose low
@@ -110,8 +170,9 @@ static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
     case NM_CUSTOMDRAW:
         return OnCustomDraw((NMLVCUSTOMDRAW *)header);
     case NM_RCLICK:
-        ShowContextMenu(mainWindow, FileMenu);
-        return 0;
+        // Non-zero: answered, so the list sends no WM_CONTEXTMENU after it.
+        ShowContextMenu(mainWindow, FileMenu, CursorPoint());
+        return 1;
     case NM_DBLCLK:
     case NM_RETURN:
         PostDefaultAction(mainWindow);
@@ -127,11 +188,16 @@ LRESULT OnNotify(HWND mainWindow, NMHDR *header)
 {
     if (header->idFrom == IDC_LIST)
         return OnListNotify(mainWindow, header);
-    // The header control has no id of its own; tell it by its handle.
-    if (header->idFrom == 0 && header->code == NM_RCLICK && ListViewHandle &&
-        header->hwndFrom == (HWND)SendMessageA(ListViewHandle, LVM_GETHEADER, 0, 0)) {
-        ShowContextMenu(mainWindow, ColumnMenu);
-        return 0;
+    // The header control has no id of its own; tell it by its handle. The
+    // list view's subclass passes its NM_RCLICK on; non-zero keeps the
+    // header from sending WM_CONTEXTMENU as well.
+    if (header->idFrom == 0 && header->code == NM_RCLICK && header->hwndFrom && header->hwndFrom == ListHeader()) {
+        DWORD click = GetMessagePos();
+        HeaderClickPoint.x = (short)LOWORD(click);
+        HeaderClickPoint.y = (short)HIWORD(click);
+        HeaderClickAnswered = 1;
+        ShowContextMenu(mainWindow, ColumnMenu, CursorPoint());
+        return 1;
     }
     if (header->code == TTN_GETDISPINFOA)
         SupplyToolTipText(header);
