@@ -118,11 +118,8 @@ static void OnPrivateMessage(HWND window, UINT message, WPARAM wParam)
     switch (message) {
     case WM_RELOADCACHE:
         LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
-<<<<<<< HEAD
         ReapplyFilterAfterLoad(window, ListViewHandle);
-=======
         ScrollListToTop(ListViewHandle);
->>>>>>> input
         // Sent, not posted: the counts replace "Loading..." before anything
         // else is handled.
         SendMessageA(window, WM_UPDATESTATUS, 0, 0);
