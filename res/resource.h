@@ -62,4 +62,9 @@
 #define IDC_PROP_LABEL_FIRST        2110  // + ColumnId, 2110 to 2119
 #define IDC_PROP_VALUE_FIRST        2210  // + ColumnId, 2210 to 2219
 
+// Preview pane: its command, the pane and its controls
+#define IDM_PREVIEW_PANE            1100
+#define IDC_PREVIEW                 1101
+#define IDC_PREVIEW_TEXT            1102
+
 #endif

@@ -6,7 +6,9 @@
 #                                            Selection in the main window; default: 20000
 #   scripts/bench.sh extract [COUNT [KIB [MIB]]]  payload extraction against a
 #                                            plain copy; default: 1000 100 200
-#   scripts/bench.sh all                     all three with their defaults
+#   scripts/bench.sh preview [KIB [ROUNDS]]  the preview pane showing a JPEG of
+#                                            KIB kilobytes; default: 100 20
+#   scripts/bench.sh all                     all four with their defaults
 #   scripts/bench.sh                         the same as "all"
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,12 +16,12 @@ cd "$root"
 
 which=all
 case "${1:-}" in
-    scan|sort|extract|all) which=$1; shift ;;
+    scan|sort|extract|preview|all) which=$1; shift ;;
     '') ;;
     *) which=scan ;;   # bare sizes: the scan, as before
 esac
 case "$which" in
-    all) targets=(scan_bench sort_bench extract_bench); set -- ;;   # each with its defaults
+    all) targets=(scan_bench sort_bench extract_bench preview_bench); set -- ;;   # each with its defaults
     *) targets=("${which}_bench") ;;
 esac
 

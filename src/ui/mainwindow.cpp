@@ -81,6 +81,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
         FileMenu = GetSubMenu(PopupMenus, 1);
     }
     LoadSettings();
+    InitPreviewPane(window);
     ReportFileName[0] = '\0';
     SetFileMenuDefaultItem();
     FindMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
@@ -94,6 +95,7 @@ static LRESULT OnClose(HWND window)
     if (IsFullFolderPath(AppSettings.TempOpenFolder) == 1)
         DeleteFolderTree(AppSettings.TempOpenFolder);
     SaveWindowPlacement(window, ListViewHandle);
+    SavePreviewSettings();
     DestroyWindow(window);
     return 0;
 }
@@ -108,6 +110,7 @@ static LRESULT OnDestroy(void)
         DestroyMenu(PopupMenus);
     PopupMenus = ColumnMenu = FileMenu = NULL;
     MainMenuBar = NULL;
+    ShutdownPreviewPane();
     PostQuitMessage(0);
     return 0;
 }

@@ -8,5 +8,6 @@
 #include "ui/sort.h"
 #include "ui/toolbar.h"
 #include "ui/find.h"
+#include "ui/preview.h"
 
 #endif
