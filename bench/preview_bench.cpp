@@ -36,7 +36,7 @@ namespace {
 using bench::Seconds;
 
 const CLSID JpegEncoder = {0x557cf401, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-const int PictureWidth = 1280, PictureHeight = 800;
+const int PictureWidth = 1024, PictureHeight = 576;
 
 std::string EncodeJpeg(GpBitmap *bitmap, ULONG quality)
 {

@@ -158,6 +158,64 @@ TEST_F(PreviewContentTest, CacheFileIsReadSharedAndNeverWritten)
     EXPECT_EQ(ReadFileBytes(path), before);
 }
 
+// Bounding box of the pixels that are not the background after drawing
+// `payload` fitted into `room` (a width x height area at 10,10).
+static RECT DrawnBox(const std::string &path, SIZE room, COLORREF *corner)
+{
+    PreviewContent content = {};
+    LoadPreviewContent(path.c_str(), "", &content);
+    const COLORREF background = RGB(255, 0, 255);
+    HDC screen = GetDC(NULL);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 300, 300);
+    ReleaseDC(NULL, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, 300, 300}, area = {10, 10, 10 + room.cx, 10 + room.cy};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    DrawPreviewImage(dc, &area, &content);
+    RECT box = {300, 300, 0, 0};
+    for (int y = 0; y < 300; y++)
+        for (int x = 0; x < 300; x++)
+            if (GetPixel(dc, x, y) != background) {
+                box.left = x < box.left ? x : box.left;
+                box.top = y < box.top ? y : box.top;
+                box.right = x + 1 > box.right ? x + 1 : box.right;
+                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
+            }
+    *corner = GetPixel(dc, box.left, box.top);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    FreePreviewContent(&content);
+    return box;
+}
+
+TEST_F(PreviewContentTest, PicturesAreFittedCentredNeverEnlargedOnACheckerboard)
+{
+    std::string png = WriteEntry(MakePngImage(64, 48, 250, 0, 0), -1, "image/png");
+    const struct {
+        SIZE Room;
+        RECT Box;
+    } cases[] = {
+        {{200, 100}, {78, 36, 142, 84}},   // 100 %, centred
+        {{32, 100}, {10, 48, 42, 72}},     // half size, aspect kept
+        {{200, 24}, {94, 10, 126, 34}},
+        {{0, 50}, {300, 300, 0, 0}},       // no room, nothing drawn
+    };
+    COLORREF corner;
+    for (const auto &c : cases) {
+        RECT box = DrawnBox(png, c.Room, &corner);
+        EXPECT_TRUE(EqualRect(&box, &c.Box)) << c.Room.cx << "x" << c.Room.cy << ": " << box.left << "," << box.top
+                                             << "," << box.right << "," << box.bottom;
+    }
+    std::string ico = WriteEntry(MakeIcoImage(0, 0, 200), -1, "image/x-icon");
+    RECT box = DrawnBox(ico, {100, 100}, &corner);
+    EXPECT_EQ(box.right - box.left, 16);
+    EXPECT_EQ(corner, RGB(224, 224, 224)) << "a transparent corner shows the checkerboard's first square";
+}
+
 TEST(PreviewText, LineEndsNulBytesAndHexDump)
 {
     const struct {

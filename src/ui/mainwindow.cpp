@@ -44,8 +44,15 @@ BOOL RouteKeyboardMessage(MSG *msg, HWND mainWindow, HACCEL accelerators)
 {
     // Accelerators first, whatever window the key is meant for, so Ctrl+C in
     // the find dialog's edit field copies the selected rows, not the text.
-    if (TranslateAcceleratorA(mainWindow, accelerators, msg))
+    if (TranslateAcceleratorA(mainWindow, accelerators, msg)) {
+        // Wine opens the menu bar when Alt goes up unless some key went
+        // through DefWindowProc while it was down; the accelerator took the
+        // key (Alt+1, Alt+P), so hand it on there too or the next arrow key
+        // would walk the menu instead of the list.
+        if (msg->message == WM_SYSKEYDOWN)
+            DefWindowProcA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
         return TRUE;
+    }
     if (IsDialogMessageA(mainWindow, msg))
         return TRUE;
     return FindDialogHandle && IsDialogMessageA(FindDialogHandle, msg);

@@ -31,8 +31,8 @@ enum {
 };
 
 // What one payload becomes. Text (a NUL-terminated edit control text with
-// CR LF line ends) and Image (a GDI+ image, GpImage *) are owned by the
-// record and released by FreePreviewContent.
+// CR LF line ends) and Image (HBITMAP of a premultiplied top-down 32-bit
+// DIB section) are owned by the record and released by FreePreviewContent.
 struct PreviewContent {
     int Kind;
     char Status[PREVIEW_STATUS_SIZE];  // the line under the view
@@ -68,9 +68,8 @@ char *MakeHexDump(const unsigned char *bytes, unsigned int count);
 // --- Images (preview_image.cpp) ---------------------------------------------
 // Decodes an image from `size` bytes. 1 with Image, Width and Height; 0
 // when it does not decode; -1 when it has more than PREVIEW_MAX_PIXELS
-// pixels. `format` (16 bytes) gets the decoder's name of the format, or
-// "image"; callers that know the format by its bytes say so instead.
-int DecodePreviewImage(const unsigned char *bytes, unsigned int size, PreviewContent *content, char *format);
+// pixels (Width and Height say how many).
+int DecodePreviewImage(const unsigned char *bytes, unsigned int size, PreviewContent *content);
 void ReleasePreviewImage(PreviewContent *content);
 // Draws the image fitted into `area`, centred, never enlarged, on a
 // checkerboard of the image's own rectangle.

@@ -111,12 +111,12 @@ struct Signature {
 
 // First bytes of the image formats the platform's decoder may read. The
 // name comes from here, not from the decoder: Wine's GDI+ turns an icon
-// into a bitmap and reports BMP.
+// into a bitmap and reports BMP. Other formats the decoder reads show as
+// "image".
 const Signature ImageSignatures[] = {
     {"\x89PNG\r\n\x1a\n", 0, 8, "PNG"}, {"\xFF\xD8\xFF", 0, 3, "JPEG"}, {"GIF8", 0, 4, "GIF"},
     {"BM", 0, 2, "BMP"},                 {"\0\0\1\0", 0, 4, "ICO"},      {"\0\0\2\0", 0, 4, "CUR"},
     {"WEBP", 8, 4, "WebP"},              {"II*\0", 0, 4, "TIFF"},       {"MM\0*", 0, 4, "TIFF"},
-    {"\xD7\xCD\xC6\x9A", 0, 4, "WMF"},
 };
 
 // Media types shown as text, whatever their bytes: a prefix, or a suffix
@@ -220,11 +220,10 @@ void LoadImageView(const PayloadFile *payload, const char *mediaType, PreviewCon
         SetStatus(content, PREVIEW_MESSAGE, "Not enough memory to preview this payload.", NULL);
         return;
     }
-    char format[16];
     int decoded = 0;
     if (ReadPayload(payload, bytes, (DWORD)length, content))
-        decoded = DecodePreviewImage(bytes, (unsigned int)length, content, format);
-    const char *known = ImageFormatName(bytes, (unsigned int)length);
+        decoded = DecodePreviewImage(bytes, (unsigned int)length, content);
+    const char *format = ImageFormatName(bytes, (unsigned int)length);
     HeapFree(GetProcessHeap(), 0, bytes);
     if (content->Kind == PREVIEW_MESSAGE)
         return;  // the read failed
@@ -239,7 +238,7 @@ void LoadImageView(const PayloadFile *payload, const char *mediaType, PreviewCon
         return;
     }
     content->Kind = PREVIEW_IMAGE;
-    wsprintfA(content->Status, "%u x %u pixels, %s, %s", content->Width, content->Height, known ? known : format,
+    wsprintfA(content->Status, "%u x %u pixels, %s, %s", content->Width, content->Height, format ? format : "image",
               FormatSizeText(&length));
 }
 
