@@ -165,7 +165,7 @@ int main(int argc, char **argv)
     HWND window = OpenMainWindow(folder, cache);
     std::string path = cache + "\\0b\\0b02";
 
-    Times decode, shown, paint;
+    Times decode, shown, paint, refresh;
     for (int i = 0; i < rounds; ++i) {
         PreviewContent content = {};
         double start = Seconds();
@@ -179,6 +179,7 @@ int main(int argc, char **argv)
         FocusRow(1);
         start = Seconds();
         RefreshPreview();
+        refresh.Add(Seconds() - start);
         UpdateWindow(PreviewPane.Window);
         GdiFlush();
         shown.Add(Seconds() - start);
@@ -193,6 +194,7 @@ int main(int argc, char **argv)
                 PreviewPane.Content.Status);
     std::printf("%d rounds, pane %d pixels high:\n", rounds, PreviewPane.Height);
     decode.Print("decode");
+    refresh.Print("refresh");
     shown.Print("shown");
     paint.Print("paint");
     DestroyWindow(window);
