@@ -129,30 +129,37 @@ HBITMAP CopyPixels(GpBitmap *bitmap, UINT width, UINT height)
     return dib;
 }
 
+// First source column or row of each target one, and the end of the last.
+void SpanStarts(int from, int to, int *starts)
+{
+    for (int i = 0; i <= to; i++)
+        starts[i] = (int)((long long)i * from / to);
+}
+
 // Box filter over premultiplied pixels: every target pixel is the mean of
 // the source pixels it covers, so a photo shrinks without jagged edges.
 void ShrinkPixels(const unsigned int *source, int width, int height, unsigned int *target, int toWidth,
-                  int toHeight)
+                  int toHeight, int *columns, int *rows)
 {
+    SpanStarts(width, toWidth, columns);
+    SpanStarts(height, toHeight, rows);
     for (int y = 0; y < toHeight; y++) {
-        int top = (int)((long long)y * height / toHeight), bottom = (int)((long long)(y + 1) * height / toHeight);
-        if (bottom <= top)
-            bottom = top + 1;
+        int top = rows[y], bottom = rows[y + 1] > top ? rows[y + 1] : top + 1;
         for (int x = 0; x < toWidth; x++) {
-            int left = (int)((long long)x * width / toWidth), right = (int)((long long)(x + 1) * width / toWidth);
-            if (right <= left)
-                right = left + 1;
-            unsigned int sum[4] = {0, 0, 0, 0};
-            for (int sy = top; sy < bottom; sy++)
+            int left = columns[x], right = columns[x + 1] > left ? columns[x + 1] : left + 1;
+            unsigned long long sum[4] = {0, 0, 0, 0};
+            for (int sy = top; sy < bottom; sy++) {
+                const unsigned int *row = source + (size_t)sy * width;
                 for (int sx = left; sx < right; sx++) {
-                    unsigned int p = source[(size_t)sy * width + sx];
-                    for (int c = 0; c < 4; c++)
-                        sum[c] += (p >> (8 * c)) & 0xFF;
+                    sum[0] += row[sx] & 0xFF;
+                    sum[1] += (row[sx] >> 8) & 0xFF;
+                    sum[2] += (row[sx] >> 16) & 0xFF;
+                    sum[3] += row[sx] >> 24;
                 }
-            unsigned int count = (unsigned int)((bottom - top) * (right - left)), pixel = 0;
-            for (int c = 0; c < 4; c++)
-                pixel |= (sum[c] / count) << (8 * c);
-            target[(size_t)y * toWidth + x] = pixel;
+            }
+            unsigned long long count = (unsigned long long)(bottom - top) * (unsigned long long)(right - left);
+            target[(size_t)y * toWidth + x] = (unsigned int)(sum[0] / count) | (unsigned int)(sum[1] / count) << 8 |
+                                              (unsigned int)(sum[2] / count) << 16 | (unsigned int)(sum[3] / count) << 24;
         }
     }
 }
@@ -177,12 +184,17 @@ HBITMAP PictureAtSize(const PreviewContent *content, int width, int height)
     DIBSECTION section;
     if (!GetObjectA(picture, sizeof(section), &section))
         return NULL;
-    Scaled.Bitmap = CreatePixelBitmap(width, height, &Scaled.Pixels);
-    if (!Scaled.Bitmap)
+    int *spans = (int *)HeapAlloc(GetProcessHeap(), 0, sizeof(int) * ((size_t)width + height + 2));
+    Scaled.Bitmap = spans ? CreatePixelBitmap(width, height, &Scaled.Pixels) : NULL;
+    if (!Scaled.Bitmap) {
+        if (spans)
+            HeapFree(GetProcessHeap(), 0, spans);
         return NULL;
+    }
     GdiFlush();  // the DIB's pixels are read directly
     ShrinkPixels((const unsigned int *)section.dsBm.bmBits, (int)content->Width, (int)content->Height, Scaled.Pixels,
-                 width, height);
+                 width, height, spans, spans + width + 1);
+    HeapFree(GetProcessHeap(), 0, spans);
     Scaled.Source = picture;
     Scaled.Width = width;
     Scaled.Height = height;
