@@ -251,14 +251,21 @@ void ClosePane(void)
 void ShowContent(void)
 {
     PreviewContent *content = &PreviewPane.Content;
+    HWND view = PreviewPane.TextView;
     int textual = content->Kind == PREVIEW_TEXT || content->Kind == PREVIEW_HEX;
-    SetWindowTextA(PreviewPane.TextView, textual && content->Text ? content->Text : "");
+    if (!textual && GetFocus() == view)
+        SetFocus(ListViewHandle);
+    // Hidden before its text changes, and emptied only when it held text:
+    // every line set costs the edit control a layout pass.
+    if (!textual && IsWindowVisible(view))
+        ShowWindow(view, SW_HIDE);
+    if (textual || GetWindowTextLengthA(view) > 0)
+        SetWindowTextA(view, textual && content->Text ? content->Text : "");
+    if (textual && !IsWindowVisible(view))
+        ShowWindow(view, SW_SHOWNA);
     if (content->Text)
         HeapFree(GetProcessHeap(), 0, content->Text);
     content->Text = NULL;
-    if (!textual && GetFocus() == PreviewPane.TextView)
-        SetFocus(ListViewHandle);
-    ShowWindow(PreviewPane.TextView, textual ? SW_SHOWNA : SW_HIDE);
     InvalidateRect(PreviewPane.Window, NULL, FALSE);
 }
 
