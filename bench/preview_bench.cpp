@@ -3,15 +3,17 @@
 //
 //   preview_bench [KIB [ROUNDS]]      default: 100 20
 //
-// It encodes a photo-like picture (gradients and noise) with the platform's
-// JPEG encoder at the quality that comes closest to KIB kilobytes, writes it
+// It encodes a photo-like 1024 x 576 picture (gradients and noise) with the
+// platform's JPEG encoder at the quality that comes closest to KIB
+// kilobytes (Wine's encoder ignores the quality: there it is always about
+// 104 KiB, the size this picture was made for), writes it
 // as the payload of a cache file beside a small text row, creates the main
 // window with the pane open, loads the folder and then, ROUNDS times:
 //   decode  LoadPreviewContent alone: the header walk, the payload read and
 //           the GDI+ decode into the pane's bitmap;
-//   shown   the focus moved from the text row to the JPEG row and the pane
-//           refreshed and painted at once (what the coalescing timer does
-//           when it fires), until the picture is on the screen;
+//   refresh the focus moved from the text row to the JPEG row and the pane
+//           refreshed (what the coalescing timer does when it fires);
+//   shown   the same until the picture is painted on the screen;
 //   paint   one more paint of the same picture.
 // It prints the median and the best of each; there is no pass or fail.
 #include "marrowick.h"
