@@ -2,9 +2,10 @@
 # End to end: the preview pane of the real program on a private Xvfb.
 # Down focuses the first row with the pane off; Alt+P opens the pane, Down
 # moves to an image row, whose picture and status line appear in the pane
-# (screenshot e2e_preview_pane.png); Alt+P closes it again and Up goes back
+# (screenshot e2e_preview_pane.png); its splitter is dragged 60 pixels up;
+# Alt+P closes it again and Up goes back
 # to the first row: the window is then pixel for pixel what it was before.
-# Alt+F4 writes the [Preview] section after the other two.
+# Alt+F4 writes the [Preview] section after the other two, with the height.
 #   preview_pane.sh BUILD_DIR MARROWICK_EXE ARCH
 set -euo pipefail
 source "$(dirname "$0")/lib/common.bash"
@@ -39,6 +40,14 @@ shot "$build/e2e_preview_pane.png"
 changed=$(different_pixels "$work/before.png" "$build/e2e_preview_pane.png")
 [ "$changed" -gt 10000 ] || fail "the pane did not appear ($changed pixels changed)"
 
+# Drag the splitter (the pane's top 5 pixels, 220 + 1 + the status bar's
+# 23 above the window's bottom) 60 pixels up.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+splitter=$((Y + HEIGHT - 23 - 1 - 220 + 2))
+xdotool mousemove $((X + 300)) "$splitter" mousedown 1
+xdotool mousemove $((X + 300)) $((splitter - 30)) mousemove $((X + 300)) $((splitter - 60)) mouseup 1
+sleep 0.5
+
 xdotool key alt+p
 xdotool key Up
 shot "$work/after.png"
@@ -53,4 +62,5 @@ wait_exit 15
 sections=$(tr -d '\r' < "$work/marrowick.cfg" | grep '^\[' | tr '\n' ' ')
 [ "$sections" = "[Options] [WinPositions] [Preview] " ] || fail "sections: $sections"
 tr -d '\r' < "$work/marrowick.cfg" | grep -qx 'Show=0' || fail "Show=0 not written"
+tr -d '\r' < "$work/marrowick.cfg" | grep -qx 'Height=280' || fail "the dragged height 280 was not remembered"
 echo "PASS: pane shown on an image row (e2e_preview_pane.png), window as before after Alt+P"
