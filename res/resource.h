@@ -67,5 +67,9 @@
 #define IDC_FILTER_BOX              1120
 #define IDM_FOCUS_FILTER            1121
 #define IDC_FILTER_CLEAR            1122
+// Preview pane: its command, the pane and its controls
+#define IDM_PREVIEW_PANE            1100
+#define IDC_PREVIEW                 1101
+#define IDC_PREVIEW_TEXT            1102
 
 #endif

@@ -8,7 +8,10 @@
 #                                            plain copy; default: 1000 100 200
 #   scripts/bench.sh filter [FILES...]       the quick filter: apply and clear
 #                                            against the scan; default: 20000 100000
-#   scripts/bench.sh all                     scan, sort and extract with their defaults
+#   scripts/bench.sh preview [KIB [ROUNDS]]  the preview pane showing a JPEG of
+#                                            KIB kilobytes; default: 100 20
+#   scripts/bench.sh all                     scan, sort, extract and preview with
+#                                            their defaults
 #   scripts/bench.sh                         the same as "all"
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,12 +19,12 @@ cd "$root"
 
 which=all
 case "${1:-}" in
-    scan|sort|extract|filter|all) which=$1; shift ;;
+    scan|sort|extract|filter|preview|all) which=$1; shift ;;
     '') ;;
     *) which=scan ;;   # bare sizes: the scan, as before
 esac
 case "$which" in
-    all) targets=(scan_bench sort_bench extract_bench); set -- ;;   # each with its defaults
+    all) targets=(scan_bench sort_bench extract_bench preview_bench); set -- ;;   # each with its defaults
     *) targets=("${which}_bench") ;;
 esac
 

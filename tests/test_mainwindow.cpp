@@ -186,7 +186,8 @@ TEST(MenuResources, MenuBarAndContextMenusHoldEveryItem)
         "&Properties\tAlt+Enter 1029", "-", "&Refresh\tF5 1028", "-", "E&xit 1040", "<",
         ">&Edit", "&Find\tCtrl+F 1030", "Find &Next\tF3 1031", "-", "Select &All\tCtrl+A 1050",
         "&Invert Selection 1051", "<",
-        ">&View", "Main HTTP Cache\tCtrl+1 1060", "Big Picture HTTP Cache\tCtrl+2 1061", "<",
+        ">&View", "Main HTTP Cache\tCtrl+1 1060", "Big Picture HTTP Cache\tCtrl+2 1061", "-",
+        "Preview &Pane\tAlt+P 1100", "<",
         ">&Options", "Select Cache &Folder\tCtrl+O 1020", ">Default File Action", "Open Link In Web Browser 1032",
         "Open Selected Cache File 1033", "Show Properties Window 1034", "<", "-",
         "Delete Files To &Recycle Bin 1037", "-", "Show Date/Time in &GMT 1035", "Mark &Zero-Length Files 1036", "<",
@@ -205,7 +206,7 @@ TEST(MenuResources, MenuBarAndContextMenusHoldEveryItem)
     DestroyMenu(popups);
 }
 
-TEST(MenuResources, AcceleratorTableHoldsExactlyFourteenKeys)
+TEST(MenuResources, AcceleratorTableHoldsExactlyFifteenKeys)
 {
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_TRUE(table != NULL);
@@ -215,7 +216,7 @@ TEST(MenuResources, AcceleratorTableHoldsExactlyFourteenKeys)
     const ACCEL expected[] = {
         {ctrl, 'A', 1050}, {ctrl, 'C', 1025}, {ctrl, 'F', 1030}, {ctrl, 'E', 1121}, {ctrl, 'S', 1027}, {ctrl, 'O', 1020},
         {ctrl, '1', 1060}, {ctrl, '2', 1061}, {alt, '1', 1022}, {alt, '2', 1021}, {alt, '3', 1023},
-        {plain, VK_F1, 1038}, {plain, VK_F3, 1031}, {plain, VK_F5, 1028}};
+        {plain, VK_F1, 1038}, {plain, VK_F3, 1031}, {plain, VK_F5, 1028}, {alt, 'P', 1100}};
     ASSERT_EQ(count, countof(expected));
     for (int i = 0; i < count; i++) {
         EXPECT_EQ(keys[i].fVirt & 0x7F, expected[i].fVirt) << i;

@@ -32,10 +32,12 @@ static void FillProperties(HWND dialog, HWND listView)
         item.pszText = text;
         item.cchTextMax = PROPERTY_TEXT_MAX;
         text[0] = '\0';
-        if (SendMessageA(listView, LVM_GETITEMTEXTA, row, (LPARAM)&item) > 0 && text[0]) {
-            text[PROPERTY_TEXT_MAX - 1] = '\0';
+        int length = (int)SendMessageA(listView, LVM_GETITEMTEXTA, row, (LPARAM)&item);
+        // A cell longer than the buffer may come back unterminated (Wine 8):
+        // cut it where the platform's own copy would, at 1,023 characters.
+        text[PROPERTY_TEXT_MAX - 1] = '\0';
+        if (length > 0 && text[0])
             SetDlgItemTextA(dialog, IDC_PROP_VALUE_FIRST + i, text);
-        }
     }
 }
 

@@ -163,6 +163,11 @@ static void DoToggleColumn(HWND, int command)
     ToggleColumn(ListViewHandle, command - IDM_COLUMN_FIRST);
 }
 
+static void DoTogglePreview(HWND mainWindow, int)
+{
+    TogglePreviewPane(mainWindow);
+}
+
 static const CommandEntry CommandTable[] = {
     {IDM_SELECT_CACHE_FOLDER, IDM_SELECT_CACHE_FOLDER, NEEDS_NOTHING, DoSelectCacheFolder},
     {IDM_OPEN_CACHE_FILE, IDM_OPEN_CACHE_FILE, NEEDS_ONE_SELECTED, DoOpenCacheFile},
@@ -187,6 +192,7 @@ static const CommandEntry CommandTable[] = {
     {IDM_VIEW_MAIN_CACHE, IDM_VIEW_BIG_PICTURE_CACHE, NEEDS_AUTO_DETECT, DoViewCache},
     {IDM_COLUMN_FIRST, IDM_COLUMN_FIRST + COLUMN_COUNT - 1, NEEDS_NOTHING, DoToggleColumn},
     {IDM_FOCUS_FILTER, IDM_FOCUS_FILTER, NEEDS_NOTHING, DoFocusFilter},
+    {IDM_PREVIEW_PANE, IDM_PREVIEW_PANE, NEEDS_NOTHING, DoTogglePreview},
 };
 
 static const CommandEntry *FindCommand(int command)
@@ -269,6 +275,7 @@ static void UpdateOptionMarks(HMENU menu)
     CheckItem(menu, IDM_SHOW_GMT, AppSettings.ShowTimeInGMT != 0);
     CheckItem(menu, IDM_MARK_EMPTY, AppSettings.MarkEmptyFiles != 0);
     CheckItem(menu, IDM_DELETE_TO_RECYCLE, AppSettings.DeleteToRecycle != 0);
+    CheckItem(menu, IDM_PREVIEW_PANE, PreviewPane.Shown);
 }
 
 void UpdateMenuStates(HMENU menu)

@@ -31,6 +31,7 @@ void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize)
     // A minimized window reports a client of 0 x 0.
     if (listHeight < 0)
         listHeight = 0;
+    listHeight = PlacePreviewPane(width, top, listHeight);
     MoveWindow(ListViewHandle, 0, top, width, listHeight, TRUE);
     // The status bar moves itself keeping its old pixels and repaints only
     // what it thinks changed; the main window (no WS_CLIPCHILDREN) has by

@@ -44,8 +44,15 @@ BOOL RouteKeyboardMessage(MSG *msg, HWND mainWindow, HACCEL accelerators)
 {
     // Accelerators first, whatever window the key is meant for, so Ctrl+C in
     // the find dialog's edit field copies the selected rows, not the text.
-    if (TranslateAcceleratorA(mainWindow, accelerators, msg))
+    if (TranslateAcceleratorA(mainWindow, accelerators, msg)) {
+        // Wine opens the menu bar when Alt goes up unless some key went
+        // through DefWindowProc while it was down; the accelerator took the
+        // key (Alt+1, Alt+P), so hand it on there too or the next arrow key
+        // would walk the menu instead of the list.
+        if (msg->message == WM_SYSKEYDOWN)
+            DefWindowProcA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
         return TRUE;
+    }
     if (IsDialogMessageA(mainWindow, msg))
         return TRUE;
     return FindDialogHandle && IsDialogMessageA(FindDialogHandle, msg);
@@ -82,6 +89,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
         FileMenu = GetSubMenu(PopupMenus, 1);
     }
     LoadSettings();
+    InitPreviewPane(window);
     ReportFileName[0] = '\0';
     SetFileMenuDefaultItem();
     FindMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
@@ -95,6 +103,7 @@ static LRESULT OnClose(HWND window)
     if (IsFullFolderPath(AppSettings.TempOpenFolder) == 1)
         DeleteFolderTree(AppSettings.TempOpenFolder);
     SaveWindowPlacement(window, ListViewHandle);
+    SavePreviewSettings();
     DestroyWindow(window);
     return 0;
 }
@@ -109,6 +118,7 @@ static LRESULT OnDestroy(void)
         DestroyMenu(PopupMenus);
     PopupMenus = ColumnMenu = FileMenu = NULL;
     MainMenuBar = NULL;
+    ShutdownPreviewPane();
     PostQuitMessage(0);
     return 0;
 }

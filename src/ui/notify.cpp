@@ -143,6 +143,7 @@ static void SupplyToolTipText(NMHDR *header)
 
 static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
 {
+    PreviewListChanged(header);
     switch (header->code) {
     case LVN_KEYDOWN:
         if (((NMLVKEYDOWN *)header)->wVKey == 'A' && GetKeyState(VK_CONTROL) < 0)

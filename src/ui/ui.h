@@ -9,5 +9,6 @@
 #include "ui/toolbar.h"
 #include "ui/find.h"
 #include "ui/filter.h"
+#include "ui/preview.h"
 
 #endif
