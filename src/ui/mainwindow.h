@@ -70,6 +70,11 @@ void SetFileMenuDefaultItem(void);
 
 // --- Notifications (notify.cpp) ---------------------------------------------
 LRESULT OnNotify(HWND mainWindow, NMHDR *header);
+// Posts WM_UPDATESTATUS unless one is already on its way.
+void RequestStatusUpdate(HWND mainWindow);
+// Sets SelectedSizeTotal from the selected rows' item data, for changes that
+// not every list view reports row by row (deleted rows).
+void RecountSelectedSize(HWND listView);
 
 // --- Layout and focus (layout.cpp) ------------------------------------------
 void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize);
