@@ -31,7 +31,11 @@ static void FillProperties(HWND dialog, HWND listView)
         item.pszText = text;
         item.cchTextMax = PROPERTY_TEXT_MAX;
         text[0] = '\0';
-        if (SendMessageA(listView, LVM_GETITEMTEXTA, row, (LPARAM)&item) > 0 && text[0])
+        int length = (int)SendMessageA(listView, LVM_GETITEMTEXTA, row, (LPARAM)&item);
+        // A cut text is not always terminated inside the buffer: end it at
+        // 1,023 characters, whatever the list view wrote past that.
+        text[PROPERTY_TEXT_MAX - 1] = '\0';
+        if (length > 0 && text[0])
             SetDlgItemTextA(dialog, IDC_PROP_VALUE_FIRST + i, text);
     }
 }
