@@ -100,8 +100,19 @@ extern unsigned char *SharedReadBuffer;
 // `argument` is ERROR_ARG_SYSTEM. Any other "%" or count shows nothing.
 // Shown modally, titled "Error", MB_OK | MB_ICONERROR, owned by `owner`.
 // The last error is fetched inside, so call it straight after the failure.
+// Inserts of the system's text ("%1") are filled with `argument`.
 #define ERROR_ARG_SYSTEM ((const char *)(INT_PTR)-1)
 void ShowErrorBox(HWND owner, const char *format, const char *argument);
+// The system's text for the last error alone, its inserts filled with `path`.
+void ShowSystemErrorBox(HWND owner, const char *path);
+// Copies `text` into `out` (`size` bytes, always terminated) with every
+// insert sequence ("%1" to "%99", also typed as "%1!s!") replaced by `insert`.
+void FillMessageInserts(const char *text, const char *insert, char *out, int size);
+// A run of boxes (a folder scan): the first ten are shown, then the user is
+// asked once whether to see the rest. After the answer No the rest are held
+// back, and EndErrorBoxRun shows one box with their number.
+void BeginErrorBoxRun(void);
+void EndErrorBoxRun(HWND owner);
 
 #include "cache/cache.h"
 #include "actions/actions.h"

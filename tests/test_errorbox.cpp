@@ -46,3 +46,44 @@ TEST(ErrorBox, PlaceholderRulesAndSystemText)
     }
     DestroyWindow(owner);
 }
+
+// System texts that take inserts ("Bad EXE format for %1.") get the path,
+// never the raw placeholder.
+TEST(ErrorBox, SystemTextInsertsGetThePath)
+{
+    struct InsertCase {
+        const char *Text;
+        int Size;
+        const char *Expected;
+    };
+    const InsertCase cases[] = {
+        {"Bad EXE format for %1.", 64, "Bad EXE format for C:\\t\\x.exe."},
+        {"%1 and %2", 64, "C:\\t\\x.exe and C:\\t\\x.exe"},
+        {"typed %1!s! end", 64, "typed C:\\t\\x.exe end"},
+        {"two digits %12.", 64, "two digits C:\\t\\x.exe."},
+        {"unclosed %1!s", 64, "unclosed C:\\t\\x.exe!s"},
+        {"100%% %0 %n stay", 64, "100%% %0 %n stay"},
+        {"cut %1", 10, "cut C:\\t\\"},
+    };
+    for (const InsertCase &c : cases) {
+        char out[64];
+        memset(out, 'z', sizeof(out));
+        FillMessageInserts(c.Text, "C:\\t\\x.exe", out, c.Size);
+        EXPECT_STREQ(out, c.Expected) << c.Text;
+    }
+
+    HWND owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    const char *path = "C:\\temp\\mwk1.tmp\\setup.mwknone";
+    BoxCapture capture;
+    SetLastError(ERROR_BAD_EXE_FORMAT);
+    ShowSystemErrorBox(owner, path);
+    SetLastError(ERROR_BAD_EXE_FORMAT);
+    ShowErrorBox(owner, "Could not open cache file: %s\n\n%s", path);
+    ASSERT_EQ(capture.Boxes.size(), 2u);
+    for (const CapturedBox &box : capture.Boxes) {
+        EXPECT_EQ(box.Text.find("%1"), std::string::npos) << box.Text;
+        EXPECT_NE(box.Text.find(std::string(path) + "."), std::string::npos) << box.Text;
+        EXPECT_EQ(box.Caption, "Error");
+    }
+    DestroyWindow(owner);
+}

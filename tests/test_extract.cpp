@@ -127,7 +127,7 @@ struct TimeCase {
     const char *Name;
     std::vector<std::pair<std::string, std::string>> Headers;
     int Gmt;
-    WORD Day, Hour, Minute, Second;  // expected stored clock reading; Day 0: no stamp
+    WORD Day, Hour, Minute, Second;  // expected stored instant (UTC); Day 0: no stamp
 };
 
 TEST_F(ExtractTest, LastModifiedStampsTheTarget)
@@ -135,14 +135,15 @@ TEST_F(ExtractTest, LastModifiedStampsTheTarget)
     const char *date = "Sun, 06 Nov 1994 08:49:37 GMT";
     const TimeCase cases[] = {
         {"GMT", {{"Last-Modified", date}}, 1, 6, 8, 49, 37},
-        // Asia/Kolkata is 5:30 ahead: the local clock reading is stored.
-        {"local clock", {{"Last-Modified", date}}, 0, 6, 14, 19, 37},
+        // Asia/Kolkata is 5:30 ahead; the local display changes nothing:
+        // a file time is the instant itself.
+        {"local display stamps the instant", {{"Last-Modified", date}}, 0, 6, 8, 49, 37},
         {"name in lower case", {{"last-modified", date}}, 1, 6, 8, 49, 37},
         {"longer name does not count", {{"Last-Modified-Date", date}}, 1, 0, 0, 0, 0},
         {"second unparsable keeps the first", {{"Last-Modified", date}, {"Last-Modified", "soon"}}, 1, 6, 8, 49, 37},
         {"last parsable wins",
          {{"Last-Modified", date}, {"Etag", "x"}, {"Last-Modified", "Mon, 07 Nov 1994 23:59:59 GMT"}}, 1, 7, 23, 59, 59},
-        {"crossing midnight in local time", {{"Last-Modified", "Mon, 07 Nov 1994 23:59:59 GMT"}}, 0, 8, 5, 29, 59},
+        {"no shift across midnight", {{"Last-Modified", "Mon, 07 Nov 1994 23:59:59 GMT"}}, 0, 7, 23, 59, 59},
         {"invalid calendar date is ignored", {{"Last-Modified", "Sun, 31 Feb 1994 08:49:37 GMT"}}, 1, 0, 0, 0, 0},
     };
     for (const TimeCase &c : cases) {

@@ -256,6 +256,40 @@ TEST_F(FolderDialogs, CopyFilesStartsInThePathAndRefusesUnusablePaths)
     RemoveTree(dir);
 }
 
+// A relative path would later resolve against whatever the current folder
+// is then: both dialogs store the full path at OK.
+TEST_F(FolderDialogs, RelativePathsBecomeFullAtOk)
+{
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof(current), current);
+    std::string base = current;
+    if (!base.empty() && base.back() == '\\')
+        base.pop_back();
+    const struct {
+        const char *Typed;
+        std::string Stored;
+    } cases[] = {
+        {"rel\\cache", base + "\\rel\\cache"},
+        {"E:\\a\\..\\typed", "E:\\typed"},
+        {"E:\\full", "E:\\full"},
+    };
+    for (const auto &c : cases) {
+        ResetSettings();
+        RunDialog(Owner, IDD_SELECT_CACHE_FOLDER, SelectCacheFolderDialogProc, 0, [&](HWND d) {
+            SetDlgItemTextA(d, IDC_PATH_EDIT, c.Typed);
+            CloseDialog(d, CLOSE_OK);
+        });
+        EXPECT_EQ(std::string(AppSettings.CacheFolder), c.Stored) << c.Typed;
+        EXPECT_EQ(std::string(AppSettings.HttpCachePath), c.Stored) << c.Typed;
+        RunDialog(Owner, IDD_COPY_FILES, CopyFilesDialogProc, 0, [&](HWND d) {
+            SetDlgItemTextA(d, IDC_PATH_EDIT, c.Typed);
+            CloseDialog(d, CLOSE_OK);
+        });
+        EXPECT_EQ(std::string(AppSettings.CopyFilesPath), c.Stored) << c.Typed;
+    }
+    PumpMessages();
+}
+
 TEST(TrimToExistingFolder, CutsBackToNearestExistingFolder)
 {
     std::string base = MakeTempDir("trim");

@@ -14,7 +14,8 @@ namespace {
 
 const char *const SteamKey = "Software\\Valve\\Steam";
 
-// Sets InstallPath (type REG_SZ unless told), or removes the key when value is null.
+// Sets InstallPath (type REG_SZ unless told), or removes the key when value
+// is null. "<zero>" stores a value of no bytes at all.
 void SetInstallPath(const char *value, DWORD type = REG_SZ)
 {
     if (!value) {
@@ -25,7 +26,8 @@ void SetInstallPath(const char *value, DWORD type = REG_SZ)
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SteamKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL),
               ERROR_SUCCESS);
-    RegSetValueExA(key, "InstallPath", 0, type, (const BYTE *)value, lstrlenA(value) + 1);
+    bool zero = lstrcmpA(value, "<zero>") == 0;
+    RegSetValueExA(key, "InstallPath", 0, type, (const BYTE *)value, zero ? 0 : lstrlenA(value) + 1);
     RegCloseKey(key);
 }
 
@@ -58,6 +60,10 @@ TEST(DetectCachePath, InstallPathOrProgramFiles)
         {"no key, big picture", "<none>", REG_SZ, 1, "<pf>\\Steam\\tenfoot\\config\\httpcache", 1},
         {"expandable string", "%ProgramFiles%\\Steam", REG_EXPAND_SZ, 0, "<pf>\\Steam\\appcache\\httpcache", 1},
         {"value too long", long241, REG_SZ, 0, "<pf>\\Steam\\appcache\\httpcache", 1},
+        // An empty value names no folder; one of no bytes writes nothing
+        // into the buffer, which must not be read as a path.
+        {"empty value", "", REG_SZ, 0, "<pf>\\Steam\\appcache\\httpcache", 1},
+        {"value of no bytes", "<zero>", REG_SZ, 1, "<pf>\\Steam\\tenfoot\\config\\httpcache", 1},
         // 240 + 1 + 18 characters fit exactly; the Big Picture folder does not.
         {"longest value, main", long240, REG_SZ, 0, long240 + "\\appcache\\httpcache", 1},
         {"longest value, big picture", long240, REG_SZ, 1, "", 0},

@@ -5,6 +5,8 @@
 
 #include "test_report_list.h"
 
+#include <thread>
+
 namespace {
 
 const char *const RowLogo[COLUMN_COUNT] = {
@@ -205,6 +207,39 @@ TEST_F(ReportFileTest, FileThatCannotBeCreatedShowsTheError)
     EXPECT_EQ(trim(capture.Boxes[0].Text), trim("Could not open file for writing: " + Dir + "\n\n" + system));
     EXPECT_EQ(capture.Boxes[0].Caption, "Error");
     EXPECT_EQ(capture.Boxes[0].Owner, List.Owner);
+}
+
+// A write that fails part-way (the disk fills up) is reported once, and
+// nothing is written after it. A pipe whose reader leaves after 100 bytes
+// stands in for the full disk.
+TEST_F(ReportFileTest, WriteFailingPartWayIsReported)
+{
+    const char *pipeName = "\\\\.\\pipe\\marrowick_report_test";
+    HANDLE server = CreateNamedPipeA(pipeName, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 16, 16, 0, NULL);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    std::thread reader([server] {
+        ConnectNamedPipe(server, NULL);
+        char bytes[100];
+        DWORD total = 0, got = 0;
+        while (total < sizeof(bytes) && ReadFile(server, bytes, sizeof(bytes) - total, &got, NULL))
+            total += got;
+        DisconnectNamedPipe(server);
+        CloseHandle(server);
+    });
+    BoxCapture capture;
+    List.Show(Bit(COL_FILENAME) | Bit(COL_URL) | Bit(COL_CACHE_FILE));
+    WriteReportFile(List.Owner, List.List, pipeName, 4);
+    reader.join();
+    ASSERT_EQ(capture.Boxes.size(), 1u);
+    const std::string &text = capture.Boxes[0].Text;
+    EXPECT_EQ(text.rfind(std::string("Error writing file: ") + pipeName + "\n\n", 0), 0u) << text;
+    EXPECT_GT(text.size(), std::string("Error writing file: \n\n").size() + lstrlenA(pipeName)) << "with the system's text";
+    EXPECT_EQ(capture.Boxes[0].Caption, "Error");
+
+    // The next report starts without the old failure.
+    capture.Boxes.clear();
+    EXPECT_EQ(Write(2, Bit(COL_FILENAME)), "logo.png\r\npage.html\r\n");
+    EXPECT_TRUE(capture.Boxes.empty());
 }
 
 }  // namespace

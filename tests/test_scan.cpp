@@ -220,6 +220,86 @@ TEST_F(ScanTest, ReloadReplacesRowsAndSortsByRememberedKey)
     }
 }
 
+// A folder of foreign files: every file gives "Unknown or invalid cache
+// file header". The first ten boxes come as they are, then one question;
+// the answer decides about the rest. Rows and their order never change.
+TEST_F(ScanTest, ManyUnreadableFilesAskOnceAfterTenBoxes)
+{
+    const std::string question = "More cache files could not be read. Show a message for each of them?";
+    struct Case {
+        int BadFiles;
+        int Answer;              // to the question; 0: no question expected
+        int ErrorBoxes;          // "Unknown or invalid..." boxes shown
+        const char *Summary;     // the last box, or null
+    };
+    const Case cases[] = {
+        {10, 0, 10, nullptr},
+        {15, IDYES, 15, nullptr},
+        {15, IDNO, 10, "5 more cache files could not be read."},
+        {11, IDNO, 10, "1 more cache files could not be read."},
+    };
+    for (const Case &c : cases) {
+        std::string folder = MakeTempDir("flood");
+        // Valid files before, between and after the foreign ones.
+        AddCacheFile(folder, "00", "00ok", SimpleCacheSpec("00ok"));
+        for (int i = 0; i < c.BadFiles; i++) {
+            char bucket[3], name[8];
+            wsprintfA(bucket, "%02x", 1 + i);
+            wsprintfA(name, "%sbad", bucket);
+            AddRawCacheFile(folder, bucket, name, std::string(64, 'x'));
+        }
+        AddCacheFile(folder, "0c", "0cok", SimpleCacheSpec("0cok"));
+        AddCacheFile(folder, "ff", "ffok", SimpleCacheSpec("ffok"));
+
+        BoxCapture boxes;
+        for (int i = 0; i < 10; i++)
+            boxes.Answer(IDOK);
+        if (c.Answer)
+            boxes.Answer(c.Answer);
+        Scan(folder);
+
+        int errors = 0, questions = 0;
+        for (const CapturedBox &box : boxes.Boxes) {
+            errors += box.Text.rfind("Unknown or invalid cache file header\n\n", 0) == 0;
+            if (box.Text == question) {
+                questions++;
+                EXPECT_EQ(box.Caption, "Marrowick");
+                EXPECT_TRUE(box.HasYesNo);
+                EXPECT_EQ(errors, 10) << "the question comes before the eleventh box";
+            }
+        }
+        EXPECT_EQ(errors, c.ErrorBoxes) << c.BadFiles;
+        EXPECT_EQ(questions, c.Answer ? 1 : 0) << c.BadFiles;
+        if (c.Summary) {
+            EXPECT_EQ(boxes.Boxes.back().Text, c.Summary);
+            EXPECT_EQ(boxes.Boxes.back().Caption, "Error");
+        }
+        EXPECT_EQ((int)boxes.Boxes.size(), c.ErrorBoxes + (c.Answer ? 1 : 0) + (c.Summary ? 1 : 0)) << c.BadFiles;
+        EXPECT_EQ(CacheFileColumn(), (std::vector<std::string>{"00ok", "0cok", "ffok"})) << c.BadFiles;
+        EXPECT_EQ(ScanFileCount, c.BadFiles + 3);
+
+        // The next scan starts counting afresh and asks nothing here.
+        boxes.Boxes.clear();
+        Scan(Folder);
+        EXPECT_TRUE(boxes.Boxes.empty());
+        RemoveTree(folder);
+    }
+}
+
+// A reload dispatched inside a message box of a running copy or scan finds
+// the shared buffer taken: it leaves the list and the buffer alone.
+TEST_F(ScanTest, ScanDoesNotTakeABufferInUse)
+{
+    AddCacheFile(Folder, "00", "0001", SimpleCacheSpec("0001"));
+    Scan(Folder);
+    unsigned char busy[16];
+    SharedReadBuffer = busy;
+    Scan(Folder + "\\missing");
+    EXPECT_EQ(SharedReadBuffer, busy);
+    SharedReadBuffer = NULL;
+    EXPECT_EQ(CacheFileColumn(), std::vector<std::string>{"0001"});
+}
+
 // The demo generator's caches are what the README shows: every file must
 // make a row, without a single message box.
 TEST_F(ScanTest, DemoCachesListEveryFile)

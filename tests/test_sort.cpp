@@ -198,6 +198,28 @@ TEST_F(SortTest, TextIsCaseInsensitive)
               (Texts{"text/html", "image/png", "IMAGE/GIF", "Application/json", ""}));
 }
 
+// URLs and ETags of 260 characters and more are common: they are compared
+// cut to 259 characters, and a full buffer never spills past its end.
+TEST_F(SortTest, LongTextsCompareByTheirFirst259Characters)
+{
+    const std::string a259(259, 'a');
+    const std::string texts[] = {
+        a259 + std::string(741, 'z'),         // 1,000 characters
+        std::string(258, 'a') + "b",          // differs at the 259th
+        a259 + "0",                            // 260: equal to the first when cut
+        a259,
+    };
+    for (const std::string &text : texts)
+        AddRow(List, {{COL_URL, text.c_str()}, {COL_ETAG, text.c_str()}});
+    for (int column : {COL_URL, COL_ETAG}) {
+        Texts sorted = SortedBy(column, column);
+        ASSERT_EQ(sorted.size(), 4u);
+        EXPECT_EQ(sorted[3], texts[1]) << column;
+        sorted = SortedBy(column | SORT_KEY_DESCENDING, column);
+        EXPECT_EQ(sorted[0], texts[1]) << column;
+    }
+}
+
 TEST_F(SortTest, DatesByTimeNotText)
 {
     // In text order these would all be wrong: 1/ before 12/, "1:" before

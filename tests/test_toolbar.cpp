@@ -156,6 +156,11 @@ TEST_F(StatusTest, StatusBarHasTwoPartsAndShowsProgress)
     ShowLoadProgress(150);
     EXPECT_EQ(StatusText(0), "Loading... 150");
     EXPECT_EQ(StatusText(1), "");
+    // The scan pumps no messages: each progress text is painted at once,
+    // so nothing of the status bar is left waiting for a WM_PAINT.
+    UpdateWindow(Parent);
+    ShowLoadProgress(200);
+    EXPECT_FALSE(GetUpdateRect(StatusBarHandle, NULL, FALSE));
 }
 
 TEST_F(StatusTest, ButtonsAndTextFollowTheSelection)

@@ -55,6 +55,35 @@ int CreateTempFolder(char *buffer);
 // buffer, restored before return. Never descends into a reparse point.
 int DeleteFolderTree(char *path);
 
+// --- Safe payload files (payload_safety.cpp) -------------------------------
+// Puts "_" in front of a name that the system would take for a device (con,
+// prn, aux, nul, com1-com9, lpt1-lpt9, with any extension), if `size`
+// bytes hold one more character.
+void PrefixReservedDeviceName(char *name, int size);
+// 1 when a file of this name runs as a program or script when opened.
+int IsDangerousFileType(const char *name);
+// For such a file: asks (warning, Yes/No, default No) whether to open it.
+// 1 to go on (also for any other file), 0 when the user said No.
+int ConfirmOpenDangerousFile(HWND owner, const char *name);
+// Writes the "downloaded from the internet" mark (the Zone.Identifier
+// stream, ZoneId=3) of a written file, keeping its last-write time.
+void WriteZoneIdentifier(const char *path);
+// The same, only where the file's volume has named streams; failures are
+// silent: the mark is a courtesy to the system's own protections.
+void MarkDownloadedFromInternet(const char *path);
+
+// --- Names written by a copy run (written_names.cpp) ------------------------
+struct WrittenNameSet {
+    unsigned long long *Slots;  // name hashes, 0 for an empty slot
+    int Capacity;               // a power of two
+};
+// Room for the names of `rows` rows; 0 when the memory is not there.
+int OpenWrittenNameSet(WrittenNameSet *set, int rows);
+void CloseWrittenNameSet(WrittenNameSet *set);
+// Names compare without regard to case, as the file system compares them.
+int WasNameWritten(const WrittenNameSet *set, const char *name);
+void RememberWrittenName(WrittenNameSet *set, const char *name);
+
 // --- Delete and links -----------------------------------------------------
 void DeleteSelectedCacheFiles(HWND mainWindow, HWND listView, const char *cacheFolder, int toRecycle);
 // `path` ends with a second NUL when `toRecycle` is non-zero.

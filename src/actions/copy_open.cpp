@@ -6,10 +6,10 @@
 #include <shellapi.h>
 
 // Chooses the target path for `baseName` in `folder`: the name itself, or
-// with auto-rename the first of "name (2).ext", "name (3).ext"... that does
+// when numbering the first of "name (2).ext", "name (3).ext"... that does
 // not exist yet. Numbered names always come from the base name. Reports a
 // path that would not fit; 0 then.
-static int ChooseTargetPath(HWND owner, char *target, const char *folder, const char *baseName, int autoRename)
+static int ChooseTargetPath(HWND owner, char *target, const char *folder, const char *baseName, int numbered)
 {
     const char *name = baseName;
     for (int number = 2;; number++) {
@@ -17,7 +17,7 @@ static int ChooseTargetPath(HWND owner, char *target, const char *folder, const 
             ShowPathTooLong(owner, "Could not open file for writing: %s\n\n%s", folder, name ? name : baseName, NULL);
             return 0;
         }
-        if (!autoRename || !PathExists(target))
+        if (!numbered || !PathExists(target))
             return 1;
         name = MakeNumberedFileName(baseName, number);
     }
@@ -28,43 +28,88 @@ static void OpenExtractedFile(HWND owner, const char *path)
 {
     HINSTANCE result = ShellExecuteA(owner, "open", path, NULL, NULL, SW_SHOWNORMAL);
     if ((INT_PTR)result <= 31)
-        ShowErrorBox(owner, "%s", ERROR_ARG_SYSTEM);
+        ShowSystemErrorBox(owner, path);
 }
 
+// One copy or open run over the selected rows.
+struct ExtractRun {
+    HWND Owner;
+    HWND ListView;
+    const char *CacheFolder;
+    const char *TargetFolder;
+    int Flags;
+    WrittenNameSet Names;  // what this run has written into TargetFolder
+    int Written;
+    int Failed;            // rows that gave no file, for whatever reason
+};
+
 // One selected row: rebuild its cache file path, choose the target, extract.
-static void ExtractRowPayload(HWND owner, HWND listView, int row, const char *cacheFolder, const char *targetFolder,
-                              int flags)
+// 1 when the payload was written.
+static int ExtractRowPayload(ExtractRun *run, int row)
 {
     char cacheFileName[ROW_TEXT_SIZE + 1], baseName[ROW_TEXT_SIZE + 1];
     char cachePath[ACTION_PATH_SIZE], target[ACTION_PATH_SIZE];
-    ReadRowColumnText(listView, row, COL_CACHE_FILE, cacheFileName);
-    ReadRowColumnText(listView, row, COL_FILENAME, baseName);
+    ReadRowColumnText(run->ListView, row, COL_CACHE_FILE, cacheFileName);
+    ReadRowColumnText(run->ListView, row, COL_FILENAME, baseName);
     if (!cacheFileName[0] || !baseName[0])
-        return;
-    if (!BuildCacheFilePath(owner, "Could not open cache file: %s\n\n%s", cachePath, cacheFolder, cacheFileName))
-        return;
+        return 0;
+    if (!BuildCacheFilePath(run->Owner, "Could not open cache file: %s\n\n%s", cachePath, run->CacheFolder,
+                            cacheFileName))
+        return 0;
     ReplaceInvalidFileNameChars(baseName);
-    int autoRename = (flags & EXTRACT_AUTO_RENAME) != 0;
-    if (!ChooseTargetPath(owner, target, targetFolder, baseName, autoRename))
-        return;
-    // Without auto-rename an existing file is replaced; with it the chosen
+    PrefixReservedDeviceName(baseName, sizeof(baseName));
+    if ((run->Flags & EXTRACT_OPEN) && !ConfirmOpenDangerousFile(run->Owner, baseName))
+        return 0;
+    // A file that this run has written is never replaced by it: the later
+    // row gets a numbered name as if auto-rename were on. The option only
+    // decides about files that were there before.
+    int numbered = (run->Flags & EXTRACT_AUTO_RENAME) || WasNameWritten(&run->Names, baseName);
+    if (!ChooseTargetPath(run->Owner, target, run->TargetFolder, baseName, numbered))
+        return 0;
+    // Without numbering an existing file is replaced; with it the chosen
     // name is new and must still be new when the target is created.
-    if (ExtractPayload(owner, cachePath, target, !autoRename) && (flags & EXTRACT_OPEN))
-        OpenExtractedFile(owner, target);
+    if (!ExtractPayload(run->Owner, cachePath, target, !numbered))
+        return 0;
+    RememberWrittenName(&run->Names, target + lstrlenA(run->TargetFolder) + 1);
+    MarkDownloadedFromInternet(target);
+    if (run->Flags & EXTRACT_OPEN)
+        OpenExtractedFile(run->Owner, target);
+    return 1;
+}
+
+// After a copy that wrote several files or missed any: how many of each.
+// Every miss has had its own message already.
+static void ShowCopySummary(const ExtractRun *run)
+{
+    if ((run->Flags & EXTRACT_OPEN) || (run->Written <= 1 && run->Failed == 0))
+        return;
+    char text[96];
+    wsprintfA(text, "%d file(s) written, %d failed.", run->Written, run->Failed);
+    MessageBoxA(run->Owner, text, "Marrowick", MB_OK | (run->Failed ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)
 {
     if (SharedReadBuffer)
         return;  // a scan or another run owns the buffer
-    SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
-    if (!SharedReadBuffer)
+    ExtractRun run = {owner, listView, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0};
+    int selected = (int)SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
+    if (!OpenWrittenNameSet(&run.Names, selected))
         return;
-    int row = -1;
-    while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1)
-        ExtractRowPayload(owner, listView, row, cacheFolder, targetFolder, flags);
-    GlobalFree(SharedReadBuffer);
-    SharedReadBuffer = NULL;
+    SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
+    if (SharedReadBuffer) {
+        int row = -1;
+        while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1) {
+            if (ExtractRowPayload(&run, row))
+                run.Written++;
+            else
+                run.Failed++;
+        }
+        GlobalFree(SharedReadBuffer);
+        SharedReadBuffer = NULL;
+        ShowCopySummary(&run);
+    }
+    CloseWrittenNameSet(&run.Names);
 }
 
 void OpenSelectedCacheFile(HWND mainWindow, HWND listView)

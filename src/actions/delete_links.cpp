@@ -106,6 +106,6 @@ void OpenSelectedLink(HWND mainWindow, HWND listView)
         // The URL text goes to the shell exactly as the row shows it.
         HINSTANCE result = ShellExecuteA(mainWindow, "open", url, NULL, NULL, SW_SHOWNORMAL);
         if ((INT_PTR)result <= 31)
-            ShowErrorBox(mainWindow, "%s", ERROR_ARG_SYSTEM);
+            ShowSystemErrorBox(mainWindow, url);
     }
 }

@@ -11,20 +11,14 @@
 
 namespace {
 
-// A Last-Modified value that parses becomes the file time to stamp: the
-// instant itself, or with ShowTimeInGMT off the local clock reading at that
-// instant stored as a file time, matching the dates the list shows.
+// A Last-Modified value that parses becomes the file time to stamp. A file
+// time is an instant: the list's GMT/local display has no say in it.
 void TakeLastModified(const char *value, FILETIME *time)
 {
     SYSTEMTIME parsed;
-    FILETIME instant, local;
-    if (!ParseHttpDate(value, &parsed) || !SystemTimeToFileTime(&parsed, &instant))
-        return;
-    if (AppSettings.ShowTimeInGMT) {
+    FILETIME instant;
+    if (ParseHttpDate(value, &parsed) && SystemTimeToFileTime(&parsed, &instant))
         *time = instant;
-    } else if (FileTimeToLocalFileTime(&instant, &local)) {
-        *time = local;
-    }
 }
 
 // Response headers in stored order; with several Last-Modified headers each

@@ -54,8 +54,7 @@ void ReadRowColumnText(HWND listView, int row, int column, char *buffer)
     item.cchTextMax = ROW_TEXT_SIZE;
     buffer[0] = '\0';
     SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
-    // The version-6 list view leaves a full buffer unterminated.
-    buffer[ROW_TEXT_SIZE] = '\0';
+    buffer[ROW_TEXT_SIZE - 1] = '\0';  // a cut text may lack its terminator
 }
 
 void ReplaceInvalidFileNameChars(char *text)

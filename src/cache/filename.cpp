@@ -25,8 +25,14 @@ int ReadRegistryString(HKEY root, const char *subKey, const char *valueName, cha
     if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 0;
     DWORD type = 0, length = size;
+    // A zero-length value writes nothing at all: without this the caller
+    // would read whatever the buffer held before.
+    if (size > 0)
+        buffer[0] = '\0';
     LONG status = RegQueryValueExA(key, valueName, NULL, &type, (BYTE *)buffer, &length);
     // A string stored without its terminator still ends inside the buffer.
+    if (status == ERROR_SUCCESS && length < size)
+        buffer[length] = '\0';
     if (size > 0)
         buffer[size - 1] = '\0';
     RegCloseKey(key);

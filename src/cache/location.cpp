@@ -35,10 +35,11 @@ int DetectCachePath(char *buffer, int index)
     const char *sub = CacheSubFolders[index == 1 ? 1 : 0];
 
     // The client writes its install folder as a plain string; an expandable
-    // string, another type or a longer value counts as missing.
+    // string, another type, a longer value or an empty one counts as missing.
     char installPath[INSTALL_PATH_SIZE];
     if (ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\\Valve\\Steam", "InstallPath", installPath,
-                           sizeof(installPath)))
+                           sizeof(installPath)) &&
+        installPath[0])
         return JoinCachePath(buffer, installPath, "", sub);
 
     char programFiles[MAX_PATH];

@@ -108,6 +108,10 @@ void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
 
 void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
 {
+    // A reload dispatched by the modal loop of a message box that a scan or
+    // a copy run shows must not take the buffer from under it.
+    if (SharedReadBuffer)
+        return;
     if (!folder)
         folder = "";
     SetCacheWindowTitle(mainWindow, folder);
@@ -121,6 +125,9 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
 
     ScanFileCount = 0;
     SendMessageA(mainWindow, WM_LOADPROGRESS, 0, 0);
+    // A folder of foreign files fails on every file: after ten boxes the
+    // user may choose to see one summary instead of the rest.
+    BeginErrorBoxRun();
 
     // The folder is at most 259 characters (CacheFolder); a longer one from
     // elsewhere is cut so that the pattern always ends in "\xx\*".
@@ -138,4 +145,5 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
 
     GlobalFree(SharedReadBuffer);
     SharedReadBuffer = NULL;
+    EndErrorBoxRun(mainWindow);
 }

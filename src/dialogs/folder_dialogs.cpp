@@ -225,11 +225,23 @@ static void OnAutoDetectClicked(HWND dialog)
     EnableUserPath(dialog, !detect);
 }
 
+// The path field as a full path: a relative one would resolve against
+// whatever the current folder is when the path is used later. A text that
+// cannot be made full (or would not fit) is taken as typed.
+static void GetFullPathField(HWND dialog, char *path)
+{
+    char typed[MAX_PATH];
+    GetDlgItemTextA(dialog, IDC_PATH_EDIT, typed, MAX_PATH);
+    DWORD length = typed[0] ? GetFullPathNameA(typed, MAX_PATH, path, NULL) : 0;
+    if (length == 0 || length >= MAX_PATH)
+        lstrcpynA(path, typed, MAX_PATH);
+}
+
 // OK: the shown folder becomes the one in use; with detection off it is also
 // the user's own folder. The main window (the owner) then reloads the list.
 static void OnSelectCacheFolderOk(HWND dialog)
 {
-    GetDlgItemTextA(dialog, IDC_PATH_EDIT, AppSettings.CacheFolder, MAX_PATH);
+    GetFullPathField(dialog, AppSettings.CacheFolder);
     AppSettings.AutoDetectCachePath = IsDlgButtonChecked(dialog, IDC_AUTO_DETECT) == BST_CHECKED ? 1 : 0;
     if (!AppSettings.AutoDetectCachePath)
         lstrcpynA(AppSettings.HttpCachePath, AppSettings.CacheFolder, MAX_PATH);
@@ -300,7 +312,7 @@ static void OnCopyFilesOk(HWND dialog)
     GetDlgItemTextA(dialog, IDC_PATH_EDIT, path, MAX_PATH);
     if (!AcceptCopyTarget(dialog, path))
         return;
-    lstrcpynA(AppSettings.CopyFilesPath, path, MAX_PATH);
+    GetFullPathField(dialog, AppSettings.CopyFilesPath);
     AppSettings.AutoRenameIfExist = IsDlgButtonChecked(dialog, IDC_AUTO_RENAME) == BST_CHECKED ? 1 : 0;
     EndDialog(dialog, IDOK);
 }

@@ -74,8 +74,11 @@ int CopyRowsToClipboard(HWND owner, HWND listView, int columnMask)
     }
     BuildClipboardText(listView, mask, text, size);
     GlobalUnlock(memory);
-    // The clipboard owns the memory only once SetClipboardData succeeds.
-    if (!SetClipboardData(CF_TEXT, memory))
+    // The clipboard owns the memory only once SetClipboardData succeeds; a
+    // text that never reached the clipboard is no success.
+    int placed = SetClipboardData(CF_TEXT, memory) != NULL;
+    if (!placed)
         GlobalFree(memory);
-    return CloseClipboard();
+    int closed = CloseClipboard() ? 1 : 0;
+    return placed && closed;
 }

@@ -171,13 +171,20 @@ int NextSelectedRow(HWND listView, int row)
 
 // --- Writing --------------------------------------------------------------
 
-// Write results are not looked at: a failed write (disk full) leaves a short
-// file, and the remaining pieces are still tried.
+// The error of the first write of the current report that failed (a full
+// disk), 0 while all went well. After a failure nothing more is written:
+// the file is already incomplete, and the error is reported once, at the end.
+static DWORD ReportWriteError;
+
 static void WriteBytes(HANDLE file, const char *bytes, int length)
 {
-    DWORD written;
-    if (length > 0)
-        WriteFile(file, bytes, (DWORD)length, &written, NULL);
+    if (length <= 0 || ReportWriteError)
+        return;
+    DWORD written = 0;
+    if (!WriteFile(file, bytes, (DWORD)length, &written, NULL) || written != (DWORD)length) {
+        DWORD error = GetLastError();
+        ReportWriteError = error ? error : ERROR_DISK_FULL;  // a short write sets none
+    }
 }
 
 static void WritePiece(HANDLE file, const ReportText &piece)
@@ -271,12 +278,18 @@ void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format
     const ReportFormat &f = ReportFormatTable[format];
     const ReportFormat &h = ReportFormatTable[f.headerStyle];
     static ReportColumns columns;  // 10 KB of labels: kept off the stack
+    ReportWriteError = 0;
     WritePiece(file, f.prologue);
     WriteHeaderRow(file, listView, f, h, &columns);
     for (int row = NextSelectedRow(listView, -1); row >= 0; row = NextSelectedRow(listView, row))
         WriteRow(file, listView, row, f, h, columns);
     WritePiece(file, f.closing);
     CloseHandle(file);
+    if (ReportWriteError) {
+        SetLastError(ReportWriteError);
+        ReportWriteError = 0;
+        ShowErrorBox(owner, "Error writing file: %s\n\n%s", fileName);
+    }
 }
 
 // --- Save dialog ----------------------------------------------------------
@@ -307,7 +320,10 @@ int ChooseReportFile(HWND owner, char *fileName, int *filterIndex)
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof(chosen);
     dialog.lpstrDefExt = "txt";
-    dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ENABLESIZING;
+    // OFN_NOCHANGEDIR: browsing must not move the process's current folder,
+    // which relative paths typed elsewhere would otherwise resolve against.
+    dialog.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ENABLESIZING |
+                   OFN_NOCHANGEDIR;
     dialog.lpfnHook = SaveDialogHook;
     if (!GetSaveFileNameA(&dialog))
         return 0;

@@ -15,14 +15,15 @@ int ChooseReportFile(HWND owner, char *fileName, int *filterIndex);
 
 // Writes the selected rows' visible columns to `fileName` in `format`
 // (1 text, 2 tab-delimited, 3 comma-delimited, 4 HTML; any other number
-// writes the bare cell texts). A file that cannot be created is reported
-// through the error box owned by `owner`.
+// writes the bare cell texts). A file that cannot be created, or a write
+// that fails part-way, is reported through the error box owned by `owner`.
 void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format);
 
 // Puts the selected rows on the clipboard as CF_TEXT: tab-delimited, CR LF
 // after each row, no header. columnMask: bit i for ColumnId i, or -1 for
-// every visible column. Returns CloseClipboard's result, 0 when the
-// clipboard cannot be opened or the memory cannot be had.
+// every visible column. Returns 1 when the text is on the clipboard; 0 when
+// the clipboard cannot be opened, the memory cannot be had, or the
+// clipboard refused the text.
 int CopyRowsToClipboard(HWND owner, HWND listView, int columnMask);
 
 // The exact size in bytes, terminating zero included, of the text that

@@ -57,6 +57,10 @@ static void DoCopyCacheFiles(HWND mainWindow, int)
 static void DoDeleteFiles(HWND mainWindow, int)
 {
     DeleteSelectedCacheFiles(mainWindow, ListViewHandle, AppSettings.CacheFolder, AppSettings.DeleteToRecycle);
+    // A deleted row leaves the selection without a selection change on
+    // some systems: count the total again and show the new counts.
+    RecountSelectedSize(ListViewHandle);
+    RequestStatusUpdate(mainWindow);
 }
 
 static void DoCopyItems(HWND mainWindow, int)

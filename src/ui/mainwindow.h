@@ -74,6 +74,11 @@ LRESULT OnNotify(HWND mainWindow, NMHDR *header);
 // click on the header, the file menu at the focused row for Shift+F10 or the
 // menu key (lParam -1). Always 0.
 LRESULT OnContextMenu(HWND mainWindow, HWND from, LPARAM lParam);
+// Posts WM_UPDATESTATUS unless one is already on its way.
+void RequestStatusUpdate(HWND mainWindow);
+// Sets SelectedSizeTotal from the selected rows' item data, for changes that
+// not every list view reports row by row (deleted rows).
+void RecountSelectedSize(HWND listView);
 
 // --- Layout and focus (layout.cpp) ------------------------------------------
 void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize);

@@ -101,12 +101,31 @@ static void OnSelectionChanged(HWND mainWindow, const NMLISTVIEW *change)
         SelectedSizeTotal += size;
     if (change->uOldState & LVIS_SELECTED)
         SelectedSizeTotal -= size;
+    RequestStatusUpdate(mainWindow);
+}
+
+void RequestStatusUpdate(HWND mainWindow)
+{
     // One posted refresh per burst: it runs after every notification of a
     // Select All or Invert Selection has arrived.
     if (!StatusUpdatePending) {
         PostMessageA(mainWindow, WM_UPDATESTATUS, 0, 0);
         StatusUpdatePending = 1;
     }
+}
+
+void RecountSelectedSize(HWND listView)
+{
+    long long total = 0;
+    int row = -1;
+    while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1) {
+        LVITEMA item = {};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        SendMessageA(listView, LVM_GETITEMA, 0, (LPARAM)&item);
+        total += (unsigned int)item.lParam;
+    }
+    SelectedSizeTotal = total;
 }
 
 static LRESULT OnCustomDraw(NMLVCUSTOMDRAW *draw)

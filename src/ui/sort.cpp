@@ -109,8 +109,13 @@ static int AddSnapshotText(SortContext *sort, const char *text, int length, int 
 static int TakeSortKey(SortContext *sort, int row)
 {
     SortRow *key = &sort->Rows[row];
-    char text[SORT_TEXT_SIZE];   // longer texts are compared cut to 259 characters
-    key->Length = ReadCellText(sort->ListView, row, sort->Column, text, sizeof(text));
+    // Longer texts are compared cut to 259 characters. Wine writes the
+    // terminator one byte past a full buffer: the spare byte takes it, and
+    // the length is taken from the text, never beyond the 259.
+    char text[SORT_TEXT_SIZE + 1];
+    ReadCellText(sort->ListView, row, sort->Column, text, SORT_TEXT_SIZE);
+    text[SORT_TEXT_SIZE - 1] = '\0';
+    key->Length = lstrlenA(text);
     key->Value = 0;
     key->Parsed = 0;
     if (sort->Kind == KIND_NUMBER) {
@@ -263,8 +268,8 @@ void RedisplayDates(HWND listView, int showGmt)
     int rows = (int)SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
     for (int row = 0; row < rows; row++) {
         for (int column = COL_SERVER_TIME; column <= COL_EXPIRE_TIME; column++) {
-            char text[DATE_CELL_SIZE], cell[2 * DATE_PART_SIZE];
-            if (ReadCellText(listView, row, column, text, sizeof(text)) == 0)
+            char text[DATE_CELL_SIZE + 1], cell[2 * DATE_PART_SIZE];  // spare byte: see TakeSortKey
+            if (ReadCellText(listView, row, column, text, DATE_CELL_SIZE) == 0)
                 continue;
             if (!ShiftDateCell(text, showGmt, cell))
                 continue;   // left as it was

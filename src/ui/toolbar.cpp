@@ -154,4 +154,6 @@ void ShowLoadProgress(int count)
     char text[STATUS_TEXT_SIZE];
     wsprintfA(text, "Loading... %d", count);
     SetStatusText(text);
+    // The scan does not pump messages: paint now, or the text may never show.
+    UpdateWindow(StatusBarHandle);
 }

@@ -87,7 +87,12 @@ static LRESULT CALLBACK CaptureProc(int code, WPARAM wParam, LPARAM lParam)
             } else {
                 answer = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDNO) ? IDNO : IDCANCEL;
             }
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), (LPARAM)GetDlgItem(box, answer));
+            // Enter is handled once the box has set up its default button,
+            // which it does only after this activation.
+            if (answer == PRESS_ENTER)
+                PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+            else
+                PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), (LPARAM)GetDlgItem(box, answer));
         }
     }
     return CallNextHookEx(CaptureHook, code, wParam, lParam);

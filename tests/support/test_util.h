@@ -36,12 +36,16 @@ struct CapturedBox {
     bool HasYesNo;
 };
 
+enum { PRESS_ENTER = -1 };
+
 struct BoxCapture {
     BoxCapture();
     ~BoxCapture();
     BoxCapture(const BoxCapture &) = delete;
     BoxCapture &operator=(const BoxCapture &) = delete;
-    void Answer(int buttonId);  // queue the button for the next box
+    // Queues the button for the next box; PRESS_ENTER presses the box's
+    // default button through the keyboard instead.
+    void Answer(int buttonId);
     std::vector<CapturedBox> Boxes;
 };
 
