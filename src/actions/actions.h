@@ -36,8 +36,9 @@ void ShowPathTooLong(HWND owner, const char *format, const char *first, const ch
 // A path that would not fit is reported with `format`; 0 then.
 int BuildCacheFilePath(HWND owner, const char *format, char *out, const char *cacheFolder,
                        const char *cacheFileName);
-// Reads one column text of a list row into `buffer` (1,024 characters plus
-// one spare byte: Wine writes the terminator one byte past a full buffer).
+// Reads one column text of a list row into `buffer` (ROW_TEXT_SIZE + 1
+// bytes: Wine writes the terminator one byte past a full buffer, and the
+// version-6 list view none at all), cut at 1,023 characters.
 enum { ROW_TEXT_SIZE = 1024 };
 void ReadRowColumnText(HWND listView, int row, int column, char *buffer);
 
