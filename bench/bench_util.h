@@ -104,6 +104,25 @@ inline std::string BucketFilePath(const std::string &folder, int i, unsigned scr
     return folder + name;
 }
 
+// The real main window, shown and painted, with its settings file in
+// `settingsFolder`: a file that does not exist gives the defaults throughout,
+// no sort key. Null when it cannot be created.
+inline HWND CreateBenchMainWindow(const std::string &settingsFolder)
+{
+    AppInstance = GetModuleHandleA(NULL);
+    InitCommonControls();
+    if (!RegisterMainWindowClass())
+        return NULL;
+    wsprintfA(SettingsFilePath, "%s\\marrowick.cfg", settingsFolder.c_str());
+    HWND main = CreateMainWindow();
+    if (!main)
+        return NULL;
+    ShowWindow(main, SW_SHOW);
+    UpdateWindow(main);
+    PumpMessages();
+    return main;
+}
+
 }  // namespace bench
 
 #endif

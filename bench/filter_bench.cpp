@@ -131,28 +131,12 @@ void MeasureFilters(HWND main, int files)
     AppSettings.SortByColumn = -1;
 }
 
-HWND CreateBenchMainWindow(const std::string &settingsFolder)
-{
-    AppInstance = GetModuleHandleA(NULL);
-    InitCommonControls();
-    if (!RegisterMainWindowClass())
-        return NULL;
-    wsprintfA(SettingsFilePath, "%s\\marrowick.cfg", settingsFolder.c_str());
-    HWND main = CreateMainWindow();
-    if (!main)
-        return NULL;
-    ShowWindow(main, SW_SHOW);
-    UpdateWindow(main);
-    bench::PumpMessages();
-    return main;
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
 {
     std::string settings = bench::MakeFolder("filterbench_cfg");
-    HWND main = CreateBenchMainWindow(settings);
+    HWND main = bench::CreateBenchMainWindow(settings);
     if (!main) {
         std::printf("could not create the main window\n");
         return 1;

@@ -283,23 +283,6 @@ void MeasureSelection(HWND main)
     SetWindowLongPtrA(main, GWLP_WNDPROC, (LONG_PTR)RealMainProc);
 }
 
-HWND CreateBenchMainWindow(const std::string &settingsFolder)
-{
-    AppInstance = GetModuleHandleA(NULL);
-    InitCommonControls();
-    if (!RegisterMainWindowClass())
-        return NULL;
-    // A settings file that does not exist: defaults throughout, no sort key.
-    wsprintfA(SettingsFilePath, "%s\\marrowick.cfg", settingsFolder.c_str());
-    HWND main = CreateMainWindow();
-    if (!main)
-        return NULL;
-    ShowWindow(main, SW_SHOW);
-    UpdateWindow(main);
-    bench::PumpMessages();
-    return main;
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
@@ -308,7 +291,7 @@ int main(int argc, char **argv)
     if (files <= 0)
         files = 20000;
     std::string settings = bench::MakeFolder("sortbench_cfg");
-    HWND main = CreateBenchMainWindow(settings);
+    HWND main = bench::CreateBenchMainWindow(settings);
     if (!main) {
         std::printf("could not create the main window\n");
         return 1;

@@ -20,29 +20,10 @@ app_pid=$!
 main=$(wait_window "Marrowick:  $folder" 120)
 sleep 1
 
-clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null || true; }
-
-# copied_rows OUT: Ctrl+A, Ctrl+C; writes the clipboard text to OUT once it
-# has changed and is stable. Every row is copied with all ten columns shown.
-copied_rows() {
-    local before now last=
-    before=$(clipboard | md5sum)
-    xdotool key ctrl+a ctrl+c
-    for _ in $(seq 100); do
-        now=$(clipboard | md5sum)
-        if [ "$now" != "$before" ] && [ "$now" = "$last" ]; then
-            clipboard > "$1"
-            return 0
-        fi
-        last=$now
-        sleep 0.1
-    done
-    fail "Ctrl+C put nothing new on the clipboard within 10 s"
-}
 count() { grep -c '' "$1" || true; }
 
 timeout 5 xdotool windowfocus --sync "$main" 2>/dev/null || true
-copied_rows "$work/all.txt"
+copy_list_rows "$work/all.txt"
 total=$(count "$work/all.txt")
 # Rows holding both words, in any letter case: what the filter must leave.
 expected=$(grep -i 'png' "$work/all.txt" | grep -ic 'http' || true)
@@ -55,7 +36,7 @@ xdotool type --delay 20 'PNG http'
 sleep 1
 import -window root "$build/e2e_filter.png" || true
 xdotool key Down
-copied_rows "$work/shown.txt"
+copy_list_rows "$work/shown.txt"
 shown=$(count "$work/shown.txt")
 [ "$shown" -eq "$expected" ] || fail "filter 'PNG http' shows $shown rows, expected $expected of $total"
 grep -iv 'png' "$work/shown.txt" && fail "a row without png is shown"
@@ -64,7 +45,7 @@ note "filter 'PNG http': $shown of $total rows"
 # Esc in the box clears it: every row is back, in the order of the load.
 xdotool key ctrl+e Escape
 sleep 0.5
-copied_rows "$work/cleared.txt"
+copy_list_rows "$work/cleared.txt"
 cmp -s "$work/all.txt" "$work/cleared.txt" || fail "after Esc the rows differ from the load"
 note "Esc: all $total rows back in order"
 

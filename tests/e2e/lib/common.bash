@@ -78,6 +78,28 @@ wait_window() {
     fail "no window titled '$title' within $2 s"
 }
 
+# clipboard: the X clipboard's text (empty when it holds none).
+clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null || true; }
+
+# copy_list_rows OUT: Ctrl+A, Ctrl+C in the focused window; writes the
+# clipboard text to OUT once it has changed from what it held before and is
+# stable.
+copy_list_rows() {
+    local before now last=
+    before=$(clipboard | md5sum)
+    xdotool key ctrl+a ctrl+c
+    for _ in $(seq 100); do
+        now=$(clipboard | md5sum)
+        if [ "$now" != "$before" ] && [ "$now" = "$last" ]; then
+            clipboard > "$1"
+            return 0
+        fi
+        last=$now
+        sleep 0.1
+    done
+    fail "Ctrl+C put nothing new on the clipboard within 10 s"
+}
+
 # wait_window_gone TITLE SECONDS
 wait_window_gone() {
     local tenths=$(($2 * 10))
