@@ -27,7 +27,7 @@ status=0
 # activation would race with windows of a program running beside them.
 ctest --output-on-failure "$@" || status=$?
 # Stop the wineservers this run kept alive.
-source scripts/wine-route.bash
+source "$root/scripts/wine-route.bash"
 wine_route "$arch"
 for p in "$build"/wineprefix-*; do
     [ -d "$p" ] && WINEPREFIX="$p" "$wine_server" -k 2>/dev/null || true
