@@ -37,8 +37,7 @@ void ShowPathTooLong(HWND owner, const char *format, const char *first, const ch
 int BuildCacheFilePath(HWND owner, const char *format, char *out, const char *cacheFolder,
                        const char *cacheFileName);
 // Reads one column text of a list row into `buffer` (ROW_TEXT_SIZE + 1
-// bytes: Wine writes the terminator one byte past a full buffer, and the
-// version-6 list view none at all), cut at 1,023 characters.
+// bytes), cut at 1,023 characters.
 enum { ROW_TEXT_SIZE = 1024 };
 void ReadRowColumnText(HWND listView, int row, int column, char *buffer);
 

@@ -47,14 +47,7 @@ int BuildCacheFilePath(HWND owner, const char *format, char *out, const char *ca
 
 void ReadRowColumnText(HWND listView, int row, int column, char *buffer)
 {
-    LVITEMA item;
-    ZeroMemory(&item, sizeof(item));
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = ROW_TEXT_SIZE;
-    buffer[0] = '\0';
-    SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
-    buffer[ROW_TEXT_SIZE - 1] = '\0';  // a cut text may lack its terminator
+    ReadListCellText(listView, row, column, buffer, ROW_TEXT_SIZE + 1);
 }
 
 void ReplaceInvalidFileNameChars(char *text)

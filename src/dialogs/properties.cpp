@@ -2,10 +2,8 @@
 // labelled, read-only, horizontally scrolling edit the user can copy from.
 #include "marrowick.h"
 
-// Texts are read up to 1,024 characters. The buffer has room for a title of
-// that length, the colon and the terminator, and for Wine's LVM_GETITEMTEXTA,
-// which puts the terminator one byte past a full 1,024-byte buffer (the
-// version-6 list view puts none at all: values are cut at 1,023 characters).
+// Titles are read up to 1,024 characters, values cut at 1,023. The buffer
+// has room for a title of that length, the colon and the terminator.
 enum { PROPERTY_TEXT_MAX = 1024 };
 
 // Label i gets column i's title and a colon, value i the row's text of
@@ -27,16 +25,7 @@ static void FillProperties(HWND dialog, HWND listView)
         }
         if (row < 0)
             continue;
-        LVITEMA item = {};
-        item.iSubItem = i;
-        item.pszText = text;
-        item.cchTextMax = PROPERTY_TEXT_MAX;
-        text[0] = '\0';
-        int length = (int)SendMessageA(listView, LVM_GETITEMTEXTA, row, (LPARAM)&item);
-        // A cell longer than the buffer may come back unterminated (Wine 8):
-        // cut it where the platform's own copy would, at 1,023 characters.
-        text[PROPERTY_TEXT_MAX - 1] = '\0';
-        if (length > 0 && text[0])
+        if (ReadListCellText(listView, row, i, text, PROPERTY_TEXT_MAX + 1) > 0)
             SetDlgItemTextA(dialog, IDC_PROP_VALUE_FIRST + i, text);
     }
 }

@@ -113,18 +113,6 @@ struct ReportColumns {
 
 // --- List view access -----------------------------------------------------
 
-// Keeps a fetched text within `limit` - 1 characters: Windows stops there
-// itself, Wine may fill the whole buffer and terminate one byte past it.
-static int ClampFetchedText(char *buffer, int limit)
-{
-    int length = lstrlenA(buffer);
-    if (length > limit - 1) {
-        length = limit - 1;
-        buffer[length] = '\0';
-    }
-    return length;
-}
-
 int FetchCellText(HWND listView, int row, int column, char *buffer, DWORD capacity)
 {
     if (capacity < 2) {
@@ -132,15 +120,10 @@ int FetchCellText(HWND listView, int row, int column, char *buffer, DWORD capaci
             buffer[0] = '\0';
         return 0;
     }
-    // One byte of `capacity` stays spare for Wine's late terminator.
+    // At most REPORT_TEXT_CHARS - 1 characters, as a REPORT_TEXT_CHARS
+    // buffer gets them from Windows.
     int limit = capacity - 1 < (DWORD)REPORT_TEXT_CHARS ? (int)capacity - 1 : REPORT_TEXT_CHARS;
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = limit;
-    buffer[0] = '\0';
-    SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
-    return ClampFetchedText(buffer, limit);
+    return ReadListCellText(listView, row, column, buffer, limit + 1);
 }
 
 // Reads column `column`'s title into `buffer` (REPORT_TEXT_BUFFER bytes).
@@ -152,7 +135,8 @@ static int FetchColumnTitle(HWND listView, int column, char *buffer)
     info.cchTextMax = REPORT_TEXT_CHARS;
     buffer[0] = '\0';
     SendMessageA(listView, LVM_GETCOLUMNA, (WPARAM)column, (LPARAM)&info);
-    return ClampFetchedText(buffer, REPORT_TEXT_CHARS);
+    buffer[REPORT_TEXT_CHARS - 1] = '\0';
+    return lstrlenA(buffer);
 }
 
 int VisibleColumnMask(HWND listView)

@@ -22,8 +22,8 @@ static WNDPROC PreviousFilterBoxProc;
 static int FilterBoxHeight;
 
 enum {
-    // A cell holds at most what the 4,096 header bytes gave it; one spare
-    // byte for Wine's terminator past a full buffer.
+    // A cell holds at most what the 4,096 header bytes gave it, and its
+    // terminator (the read buffer has one byte more: ReadListCellText).
     STORE_CELL_SIZE = CACHE_HEADER_READ_SIZE + 1,
     STORE_TEXT_GUESS = 256,         // bytes per row to start the text pool with
     FILTER_BOX_GAP = 8,             // between the last button and the box
@@ -151,12 +151,7 @@ static int TakeListRow(HWND listView, int index, FilterRow *row)
     row->PayloadSize = (unsigned int)item.lParam;
     row->Deleted = 0;
     for (int column = 0; column < COLUMN_COUNT; column++) {
-        LVITEMA sub = {};
-        sub.iSubItem = column;
-        sub.pszText = cell;
-        sub.cchTextMax = STORE_CELL_SIZE;
-        cell[0] = '\0';
-        int length = (int)SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)index, (LPARAM)&sub);
+        int length = ReadListCellText(listView, index, column, cell, sizeof(cell));
         if (!AddStoredText(cell, length, &row->TextOffset[column]))
             return 0;
     }

@@ -57,14 +57,8 @@ static int RowMatches(HWND listView, int row, const FINDREPLACEA *state)
     // Every column, shown or hidden (hidden ones merely have width 0).
     for (int column = 0; column < COLUMN_COUNT; column++) {
         char text[CELL_TEXT_SIZE + 1];
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = CELL_TEXT_SIZE;
-        text[0] = 0;
-        if (SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item) == 0)
+        if (ReadListCellText(listView, row, column, text, sizeof(text)) == 0)
             continue;
-        text[CELL_TEXT_SIZE] = 0;   // a full buffer comes back unterminated
         if (MatchCellText(text, state->lpstrFindWhat, wholeWord, matchCase))
             return 1;
     }

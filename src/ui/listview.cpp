@@ -94,6 +94,23 @@ static void AttachSortArrows(HWND listView)
     SendMessageA(header, HDM_SETIMAGELIST, 0, (LPARAM)arrows);
 }
 
+int ReadListCellText(HWND listView, int row, int column, char *buffer, int size)
+{
+    if (size < 2) {
+        if (size)
+            buffer[0] = '\0';
+        return 0;
+    }
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = size - 1;
+    buffer[0] = '\0';
+    SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
+    buffer[size - 2] = '\0';
+    return lstrlenA(buffer);
+}
+
 HWND CreateCacheListView(HWND mainWindow)
 {
     int widths[COLUMN_COUNT];

@@ -30,6 +30,13 @@ struct EmptyTextRecord {
 extern EmptyTextRecord EmptyTextState;
 extern EmptyTextRecord *ActiveEmptyText;
 
+// Reads the text of `column` in `row` into `buffer` (`size` bytes) and
+// returns its length: at most size - 2 characters, as Windows gives them for
+// cchTextMax = size - 1, always terminated inside the buffer. Wine differs
+// with a text that fills cchTextMax: its version-5 list view terminates it
+// one byte past (the last byte of `buffer` takes that), its version-6 one
+// not at all. Every cell read of the program goes through here.
+int ReadListCellText(HWND listView, int row, int column, char *buffer, int size);
 // Creates the report list view with its ten columns, remembered widths and
 // order, the shell's small icons, the header's sort arrows and the subclass.
 HWND CreateCacheListView(HWND mainWindow);

@@ -58,17 +58,6 @@ static void SetHeaderArrow(HWND header, int item, int show, int image)
 // For the sort, every row's item data holds its snapshot index; the row's
 // own item data (the payload size) is kept in the snapshot and put back.
 
-// Reads a cell into `buffer`; returns the text's length (0 for an empty cell).
-static int ReadCellText(HWND listView, int row, int column, char *buffer, int size)
-{
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = size;
-    buffer[0] = 0;
-    return (int)SendMessageA(listView, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)&item);
-}
-
 static LPARAM GetItemData(HWND listView, int row)
 {
     LVITEMA item = {};
@@ -109,13 +98,9 @@ static int AddSnapshotText(SortContext *sort, const char *text, int length, int 
 static int TakeSortKey(SortContext *sort, int row)
 {
     SortRow *key = &sort->Rows[row];
-    // Longer texts are compared cut to 259 characters. Wine writes the
-    // terminator one byte past a full buffer: the spare byte takes it, and
-    // the length is taken from the text, never beyond the 259.
+    // Longer texts are compared cut to 259 characters.
     char text[SORT_TEXT_SIZE + 1];
-    ReadCellText(sort->ListView, row, sort->Column, text, SORT_TEXT_SIZE);
-    text[SORT_TEXT_SIZE - 1] = '\0';
-    key->Length = lstrlenA(text);
+    key->Length = ReadListCellText(sort->ListView, row, sort->Column, text, sizeof(text));
     key->Value = 0;
     key->Parsed = 0;
     if (sort->Kind == KIND_NUMBER) {
@@ -268,8 +253,8 @@ void RedisplayDates(HWND listView, int showGmt)
     int rows = (int)SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
     for (int row = 0; row < rows; row++) {
         for (int column = COL_SERVER_TIME; column <= COL_EXPIRE_TIME; column++) {
-            char text[DATE_CELL_SIZE + 1], cell[2 * DATE_PART_SIZE];  // spare byte: see TakeSortKey
-            if (ReadCellText(listView, row, column, text, DATE_CELL_SIZE) == 0)
+            char text[DATE_CELL_SIZE + 1], cell[2 * DATE_PART_SIZE];
+            if (ReadListCellText(listView, row, column, text, sizeof(text)) == 0)
                 continue;
             if (!ShiftDateCell(text, showGmt, cell))
                 continue;   // left as it was
