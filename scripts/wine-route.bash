@@ -32,9 +32,9 @@ wine_route() {
     if native_wine32; then
         wine_route=native
         wine_loader=/usr/lib/wine/wine
+        # The prefix is a WoW64 one made by the 64-bit loader, which only
+        # the 64-bit wineserver accepts, on this route as on the qemu one.
         wine_setup_loader=$wine_loader
-        wine_server=/usr/lib/wine/wineserver32
-        [ -x "$wine_server" ] || wine_server=/usr/lib/wine/wineserver
     else
         # The loader would re-execute itself directly, which the kernel
         # refuses; WINELOADERNOEXEC keeps it inside qemu.
