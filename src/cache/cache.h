@@ -37,6 +37,13 @@ int ParseHttpDate(const char *text, SYSTEMTIME *date);
 // Short date, one blank, time, in GMT or local time by ShowTimeInGMT; empty
 // when the value is no date that can be shown.
 const char *FormatHeaderDate(const char *value);
+// The instant of an RFC 1123 date as UTC file time ticks; 0 when the text is
+// no date or names no moment of the calendar.
+unsigned long long HttpDateTicks(const char *value);
+// Formats an instant (0: none) as FormatHeaderDate does into `text`
+// (DATE_TEXT_SIZE bytes); returns the length, 0 for an empty text.
+enum { DATE_PART_SIZE = 50, DATE_TEXT_SIZE = 2 * DATE_PART_SIZE };
+int FormatDateTicks(unsigned long long ticks, char *text);
 // File name of the first "filename=" parameter, at most 99 characters.
 const char *ExtractAttachmentName(const char *value);
 int ParseInteger(const char *text);
@@ -76,6 +83,8 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder);
 void ScanBucketFolder(HWND mainWindow, HWND listView, char *path);
 void SetCacheWindowTitle(HWND mainWindow, const char *folder);
 int CheckCacheFolderAccess(HWND listView, const char *folder);
+
+#include "cache/rowstore.h"
 
 // --- Cache location -------------------------------------------------------
 // Writes the main (0) or Big Picture (1) cache folder of the client's

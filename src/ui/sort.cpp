@@ -23,7 +23,7 @@ static const ColumnKind ColumnKinds[COLUMN_COUNT] = {
 // Image indexes of IDB_SORT_ARROWS in the header's image list.
 enum { ARROW_DOWN_IMAGE = 0, ARROW_UP_IMAGE = 1 };
 
-enum { SORT_TEXT_SIZE = 260, DATE_CELL_SIZE = 100, DATE_PART_SIZE = 50 };
+enum { SORT_TEXT_SIZE = 260, DATE_CELL_SIZE = 100 };
 
 // --- Header arrow and sort --------------------------------------------------
 
