@@ -56,7 +56,7 @@ if [ -n "$screenshot" ]; then
 fi
 cleanup() {
     [ -n "$xvfb_pid" ] || return 0
-    stop_x11_wine "$build" "$arch"
+    stop_x11_wine "$build"
     kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
