@@ -8,7 +8,8 @@
 #                                           screenshot of the window, close it
 #
 # It runs the shipped 32-bit program: natively where the kernel executes
-# 32-bit processes, through qemu-user where it cannot.
+# 32-bit processes, through qemu-user where it cannot, or on the route that
+# MARROWICK_WINE_ROUTE forces (see wine-route.bash).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

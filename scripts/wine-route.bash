@@ -14,6 +14,7 @@
 wine_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wine_setup_loader=/usr/lib/wine/wine64
 wine_server=/usr/lib/wine/wineserver64
+wine_kernel_i386=   # yes or no once kernel_runs_i386 has asked
 
 # The binfmt_misc entry that scripts/install-deps.sh makes where the kernel
 # cannot run 32-bit processes: it hands every 32-bit x86 executable to
