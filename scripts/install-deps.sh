@@ -17,13 +17,17 @@ as_root() {
     exit 1
 }
 
-# apt_install ARGS...: installs, or names the packages that installing would
-# remove and stops.
+# apt_install ARGS...: installs, or stops, naming the packages that
+# installing would remove.
 apt_install() {
     local removed
     apt-get install -y -qq --no-remove --no-install-recommends "$@" >/dev/null && return 0
     removed=$(apt-get install -s --no-install-recommends "$@" 2>/dev/null | awk '/^Remv /{printf " %s", $2}')
-    echo "install-deps.sh: installing $* would remove${removed:- other packages}; nothing was removed. Remove or upgrade them yourself, then run this again." >&2
+    if [ -n "$removed" ]; then
+        echo "install-deps.sh: installing $* would remove$removed; nothing was removed. Remove or upgrade them yourself, then run this again." >&2
+    else
+        echo "install-deps.sh: apt-get could not install $* (its message is above)." >&2
+    fi
     exit 1
 }
 
