@@ -24,11 +24,11 @@ fi
 
 cd "$build"
 status=0
+# One route for the whole run, chosen here.
+wine_route "$arch"
+[ "$arch" != i686 ] || export MARROWICK_WINE_ROUTE=$wine_route
 # Serially: the programs share one wineserver, and tests of focus and
 # activation would race with windows of a program running beside them.
-wine_route "$arch"
-# One route for the whole run, chosen here.
-[ "$arch" != i686 ] || export MARROWICK_WINE_ROUTE=$wine_route
 ctest --output-on-failure "$@" || status=$?
 # Where the suite ran natively, one end-to-end program runs through the qemu
 # route too (unless the arguments chose the tests), so that the route the
