@@ -27,7 +27,7 @@ note() { echo "-- $*"; }
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 wine_run() { "$root/scripts/wine-run.sh" --arch="$arch" --build="$build" "$@"; }
 
-e2e_stop_wine() { stop_x11_wine "$build" "$arch"; }
+e2e_stop_wine() { stop_x11_wine "$build"; }
 
 e2e_cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
