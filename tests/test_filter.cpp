@@ -259,6 +259,31 @@ TEST_F(FilterFolderTest, DeletedShownRowStaysGoneAndRefreshKeepsTheFilter)
     EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "01dog1", "03bird", "04cat3"}));
 }
 
+// The filter's timer, a second reload and a command that come while the
+// scan shows an error box do not run inside it: the timer and the reload
+// wait until the reload has ended, the command is refused. The rows and
+// counts are then those of the new filter over the whole new load.
+TEST_F(FilterFolderTest, TimerReloadAndCommandInsideAScanBoxWait)
+{
+    Create();
+    Reload();
+    std::string damaged = AddRawCacheFile(Cache, "00", "00bad", "");  // the scan's first file
+    SetWindowTextA(FilterBoxHandle, "cat");  // the filter's timer starts
+    BoxCapture capture;
+    capture.AnswerLater(IDOK, FILTER_DELAY_MS * 3);  // the timer comes due while the box is shown
+    PostMessageA(Main, WM_RELOADCACHE, 0, 0);
+    PostMessageA(Main, WM_COMMAND, IDM_SELECT_ALL, 0);
+    SendMessageA(Main, WM_RELOADCACHE, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "02cat2"}));
+    EXPECT_EQ(StatusText(), "2 of 4 item(s)");
+    EXPECT_EQ(SendMessageA(ListViewHandle, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+    ASSERT_EQ(capture.Boxes.size(), 2u);  // the second reload ran after the first
+    EXPECT_EQ(capture.Boxes[1].Text, "File is too small to contain cache file header\n\n" + damaged);
+    Filter("");
+    EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "01dog1", "02cat2", "03bird"}));
+}
+
 TEST_F(FilterTest, BoxFiltersAfterThePauseAndEscClears)
 {
     Create();

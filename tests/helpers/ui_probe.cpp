@@ -14,6 +14,9 @@
 //   ui_probe menus      how many popup menus are shown, then "l t r b" of each
 //   ui_probe focus      the focused control of the foreground window: its id,
 //                       class, selection start and end, then a tab and its text
+//   ui_probe box        the message box owned by the main window: its default
+//                       button's id, a tab, its caption, a tab, its text with
+//                       line breaks as "|"; "none" without one
 #include <windows.h>
 #include <commctrl.h>
 
@@ -111,6 +114,34 @@ static void PrintFocus(void)
     printf("%d %s %lu %lu\t%s\n", GetDlgCtrlID(info.hwndFocus), cls, start, end, text);
 }
 
+static BOOL CALLBACK FindMessageBox(HWND window, LPARAM found)
+{
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    if (strcmp(cls, "#32770") || !IsWindowVisible(window) || GetWindow(window, GW_OWNER) != MainWindow() ||
+        !GetDlgItem(window, 0xFFFF))
+        return TRUE;
+    *(HWND *)found = window;
+    return FALSE;
+}
+
+static void PrintMessageBox(void)
+{
+    HWND box = NULL;
+    EnumWindows(FindMessageBox, (LPARAM)&box);
+    if (!box) {
+        printf("none\n");
+        return;
+    }
+    char caption[128] = "", text[1024] = "";
+    SendMessageA(box, WM_GETTEXT, sizeof(caption), (LPARAM)caption);
+    SendDlgItemMessageA(box, 0xFFFF, WM_GETTEXT, sizeof(text), (LPARAM)text);
+    for (char *p = text; *p; p++)
+        if (*p == '\r' || *p == '\n')
+            *p = '|';
+    printf("%d\t%s\t%s\n", LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0)), caption, text);
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2 || !MainWindow()) {
@@ -142,6 +173,8 @@ int main(int argc, char **argv)
         PrintMenus();
     } else if (!strcmp(query, "focus")) {
         PrintFocus();
+    } else if (!strcmp(query, "box")) {
+        PrintMessageBox();
     } else {
         fprintf(stderr, "ui_probe: unknown query %s\n", query);
         return 1;
