@@ -14,9 +14,9 @@
 //   ui_probe menus      how many popup menus are shown, then "l t r b" of each
 //   ui_probe focus      the focused control of the foreground window: its id,
 //                       class, selection start and end, then a tab and its text
-//   ui_probe box        the message box owned by the main window: its default
-//                       button's id, a tab, its caption, a tab, its text with
-//                       line breaks as "|"; "none" without one
+//   ui_probe box        the message box owned by the main window: its caption,
+//                       a tab, its text with line breaks as "|"; "none"
+//                       without one
 #include <windows.h>
 #include <commctrl.h>
 
@@ -139,7 +139,7 @@ static void PrintMessageBox(void)
     for (char *p = text; *p; p++)
         if (*p == '\r' || *p == '\n')
             *p = '|';
-    printf("%d\t%s\t%s\n", LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0)), caption, text);
+    printf("%s\t%s\n", caption, text);
 }
 
 int main(int argc, char **argv)
