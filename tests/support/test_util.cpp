@@ -66,11 +66,7 @@ void PumpMessages()
 
 static BoxCapture *ActiveCapture;
 static HHOOK CaptureHook;
-struct QueuedAnswer {
-    int ButtonId;
-    UINT DelayMs;
-};
-static std::deque<QueuedAnswer> Answers;
+static std::deque<std::pair<int, UINT>> Answers;  // button, delay in ms
 
 // Presses the button whose id is the timer's id, once.
 static void CALLBACK PressLater(HWND box, UINT, UINT_PTR buttonId, DWORD)
@@ -94,8 +90,8 @@ static LRESULT CALLBACK CaptureProc(int code, WPARAM wParam, LPARAM lParam)
             int answer;
             UINT delay = 0;
             if (!Answers.empty()) {
-                answer = Answers.front().ButtonId;
-                delay = Answers.front().DelayMs;
+                answer = Answers.front().first;
+                delay = Answers.front().second;
                 Answers.pop_front();
             } else {
                 answer = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDNO) ? IDNO : IDCANCEL;
