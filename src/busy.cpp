@@ -94,33 +94,57 @@ int RunPumpDue(void)
     return GetTickCount() - Busy.LastPump >= RUN_PUMP_INTERVAL_MS;
 }
 
-// Keyboard input and clicks or wheel turns inside the window would change
-// the selection, the sort or the filter under a run that reads them. The
-// frame's own mouse messages (WM_NC...: caption, borders, size grip, menu
-// bar) stay live, so the window can still be moved and resized.
-static int IsRunInput(const MSG *msg)
+// A run's pump handles everything but keyboard input and mouse input inside
+// the window: those would change the selection, the sort or the filter
+// under a run that reads them, so they wait in the queue for the main loop
+// (Ctrl+A pressed while a folder loads still selects the rows afterwards).
+// The frame's own mouse messages (WM_NC...: caption, borders, size grip,
+// menu bar) lie in the first range, so the window can still be moved,
+// resized and closed.
+static const UINT PumpRanges[][2] = {
+    {0, WM_KEYFIRST - 1},
+    {WM_KEYLAST + 1, WM_MOUSEFIRST - 1},
+    {WM_MOUSELAST + 1, 0xFFFFFFFF},
+};
+
+static int IsModifierKey(WPARAM key)
 {
-    if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST)
-        return 1;
-    return msg->message >= WM_LBUTTONDOWN && msg->message <= WM_MOUSELAST;
+    return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU;
+}
+
+// Looks at the keys waiting at the head of the queue: an Esc press asks the
+// run to stop; releases and lone modifier presses do nothing by themselves
+// (the release of the Enter that closed the Copy dialog comes in during the
+// copy) and go too, so that they do not hide an Esc behind them. The first
+// other key stays, with all keys after it.
+static void TakeLeadingEscape(void)
+{
+    MSG key;
+    while (PeekMessageA(&key, NULL, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE)) {
+        int release = key.message == WM_KEYUP || key.message == WM_SYSKEYUP;
+        int press = key.message == WM_KEYDOWN || key.message == WM_SYSKEYDOWN;
+        if (!release && !(press && (key.wParam == VK_ESCAPE || IsModifierKey(key.wParam))))
+            return;
+        PeekMessageA(&key, NULL, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE);
+        if (key.message == WM_KEYDOWN && key.wParam == VK_ESCAPE)
+            Busy.StopRequested = 1;
+    }
 }
 
 int PumpRunMessages(void)
 {
     Busy.LastPump = GetTickCount();
+    TakeLeadingEscape();
     MSG msg;
-    for (int i = 0; i < RUN_PUMP_MESSAGE_LIMIT && PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE); i++) {
-        if (msg.message == WM_QUIT) {
-            // Left for the main message loop, which ends on it.
-            PostQuitMessage((int)msg.wParam);
-            break;
+    for (const auto &range : PumpRanges) {
+        for (int i = 0; i < RUN_PUMP_MESSAGE_LIMIT && PeekMessageA(&msg, NULL, range[0], range[1], PM_REMOVE); i++) {
+            if (msg.message == WM_QUIT) {
+                // Left for the main message loop, which ends on it.
+                PostQuitMessage((int)msg.wParam);
+                return Busy.StopRequested;
+            }
+            DispatchMessageA(&msg);
         }
-        if (IsRunInput(&msg)) {
-            if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
-                Busy.StopRequested = 1;
-            continue;
-        }
-        DispatchMessageA(&msg);
     }
     return Busy.StopRequested;
 }
