@@ -63,6 +63,22 @@ find_window() {
     return 0
 }
 
+# probe QUERY: the answer of tests/helpers/ui_probe.exe about the running
+# program, one line.
+probe() { wine_run "$build/tests/ui_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# wait_probe SECONDS QUERY PATTERN: polls until the probe's answer matches
+# the extended regular expression; prints the last answer.
+wait_probe() {
+    local answer=
+    for _ in $(seq $(($1 * 10))); do
+        answer=$(probe "$2")
+        grep -Eq "$3" <<<"$answer" && { echo "$answer"; return 0; }
+        sleep 0.1
+    done
+    fail "probe $2 answered '$answer', expected /$3/ within $1 s"
+}
+
 # wait_window TITLE SECONDS: prints the window's id once it is shown; fails
 # the test when it does not appear in time or the program ends meanwhile.
 wait_window() {
