@@ -31,32 +31,30 @@ static void OpenExtractedFile(HWND owner, const char *path)
         ShowSystemErrorBox(owner, path);
 }
 
-// One copy or open run over the selected rows.
+// One copy or open run over rows of the row store.
 struct ExtractRun {
     HWND Owner;
-    HWND ListView;
+    const int *Rows;       // rows of the row store, in the order they are copied
     const char *CacheFolder;
     const char *TargetFolder;
     int Flags;
     WrittenNameSet Names;  // what this run has written into TargetFolder
     int Written;
     int Failed;            // rows that gave no file, for whatever reason
-    int Total;             // selected rows when the run began
+    int Total;             // rows of the run
     int Stopped;           // Esc ended the run early
 };
 
-// One selected row: rebuild its cache file path, choose the target, extract.
-// 1 when the payload was written.
+// One row: its cache file path, the target, the extraction. 1 when the
+// payload was written.
 static int ExtractRowPayload(ExtractRun *run, int row)
 {
-    char cacheFileName[ROW_TEXT_SIZE + 1], baseName[ROW_TEXT_SIZE + 1];
+    char baseName[ROW_TEXT_SIZE + 1];
     char cachePath[ACTION_PATH_SIZE], target[ACTION_PATH_SIZE];
-    ReadRowColumnText(run->ListView, row, COL_CACHE_FILE, cacheFileName);
-    ReadRowColumnText(run->ListView, row, COL_FILENAME, baseName);
-    if (!cacheFileName[0] || !baseName[0])
+    lstrcpynA(baseName, RowText(row, COL_FILENAME), sizeof(baseName));
+    if (!RowText(row, COL_CACHE_FILE)[0] || !baseName[0])
         return 0;
-    if (!BuildCacheFilePath(run->Owner, "Could not open cache file: %s\n\n%s", cachePath, run->CacheFolder,
-                            cacheFileName))
+    if (!BuildRowCachePath(run->Owner, "Could not open cache file: %s\n\n%s", cachePath, run->CacheFolder, row))
         return 0;
     ReplaceInvalidFileNameChars(baseName);
     PrefixReservedDeviceName(baseName, sizeof(baseName));
@@ -106,28 +104,26 @@ static int PaceExtractRun(const ExtractRun *run)
     return PumpRunMessages();
 }
 
-// Every selected row in turn; input that would change the selection is
-// held off by the run's pump.
-static void ExtractSelectedRows(ExtractRun *run)
+// Every row of the run in turn: store rows, so that nothing the run's pump
+// lets the list do changes which files are copied.
+static void ExtractRows(ExtractRun *run)
 {
-    int row = -1;
-    while ((row = (int)SendMessageA(run->ListView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) !=
-           -1) {
+    for (int i = 0; i < run->Total; i++) {
         if (PaceExtractRun(run)) {
             run->Stopped = 1;
             break;
         }
-        if (ExtractRowPayload(run, row))
+        if (ExtractRowPayload(run, run->Rows[i]))
             run->Written++;
         else
             run->Failed++;
     }
 }
 
-void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)
+void ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
+                        int flags)
 {
-    ExtractRun run = {owner, listView, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0, 0, 0};
-    run.Total = (int)SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
+    ExtractRun run = {owner, rows, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0, count, 0};
     if (!OpenWrittenNameSet(&run.Names, run.Total))
         return;
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
@@ -135,7 +131,7 @@ void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder,
         BeginBusyRun();
         // After ten failures the user may choose to see only the summary.
         BeginErrorBoxRun(BOX_RUN_COPY);
-        ExtractSelectedRows(&run);
+        ExtractRows(&run);
         GlobalFree(SharedReadBuffer);
         SharedReadBuffer = NULL;
         EndErrorBoxRun(owner);
@@ -143,6 +139,15 @@ void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder,
         EndBusyRun();
     }
     CloseWrittenNameSet(&run.Names);
+}
+
+void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)
+{
+    int *rows;
+    int count = CollectSelectedRows(owner, listView, &rows);
+    if (count > 0)
+        ExtractRowPayloads(owner, rows, count, cacheFolder, targetFolder, flags);
+    FreeSelectedRows(rows);
 }
 
 void OpenSelectedCacheFile(HWND mainWindow, HWND listView)
