@@ -6,6 +6,10 @@
 #                                            Selection in the main window; default: 20000
 #   scripts/bench.sh extract [COUNT [KIB [MIB]]]  payload extraction against a
 #                                            plain copy; default: 1000 100 200
+#   scripts/bench.sh copy [ROWS [SAME]]      copy runs over list rows: a bulk
+#                                            cache against a plain per-file copy,
+#                                            one name against distinct names;
+#                                            default: 20000 5000
 #   scripts/bench.sh filter [FILES...]       the quick filter: apply and clear
 #                                            against the scan; default: 20000 100000
 #   scripts/bench.sh preview [KIB [ROUNDS]]  the preview pane showing a JPEG of
@@ -19,12 +23,13 @@ cd "$root"
 
 which=all
 case "${1:-}" in
-    scan|sort|extract|filter|preview|all) which=$1; shift ;;
+    scan|sort|extract|copy|filter|preview|all) which=$1; shift ;;
     '') ;;
     *) which=scan ;;   # bare sizes: the scan, as before
 esac
 case "$which" in
     all) targets=(scan_bench sort_bench extract_bench preview_bench); set -- ;;   # each with its defaults
+    copy) targets=(extract_bench); set -- rows "$@" ;;
     *) targets=("${which}_bench") ;;
 esac
 
