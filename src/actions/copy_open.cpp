@@ -100,7 +100,9 @@ void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder,
 {
     if (SharedReadBuffer)
         return;  // a scan or another run owns the buffer
-    ExtractRun run = {owner, listView, cacheFolder, targetFolder, flags, HasNamedStreams(targetFolder), {NULL, 0}, 0, 0};
+    // The volume is asked once per run, not per file.
+    ExtractRun run = {owner, listView, cacheFolder, targetFolder, flags, HasNamedStreams(targetFolder),
+                      {NULL, 0}, 0, 0};
     int selected = (int)SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
     if (!OpenRunNameTable(&run.Names, selected))
         return;

@@ -16,7 +16,7 @@ enum { MIN_NAME_SLOTS = 16, NAMES_PER_ROW = 3 };
 
 static unsigned long long HashFileName(const char *name)
 {
-    char upper[MAX_PATH];
+    char upper[ROW_TEXT_SIZE + 1];
     lstrcpynA(upper, name, sizeof(upper));
     CharUpperBuffA(upper, (DWORD)lstrlenA(upper));
     unsigned long long hash = 14695981039346656037ULL;  // FNV-1a
