@@ -150,8 +150,9 @@ int StartsWithProgramHeader(const char *path)
 
 int ConfirmOpenDangerousFile(HWND owner, const char *name, const char *contentType, const char *path)
 {
-    // Under Wine the shell runs a program file whatever its name says, so
-    // the type, the media type and the bytes each raise the question.
+    // A shell may hand a program file to the loader whatever its name says
+    // (Wine's does, for a type without an association), so the type, the
+    // media type and the first bytes each raise the question.
     if (!IsDangerousFileType(name) && !IsProgramMediaType(contentType) && !StartsWithProgramHeader(path))
         return 1;
     char shown[MAX_PATH], text[MAX_PATH + 128];
