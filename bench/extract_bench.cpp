@@ -2,7 +2,7 @@
 // in one process.
 //
 //   extract_bench [SMALL_COUNT [SMALL_KIB [LARGE_MIB]]]   default: 1000 100 200
-//   extract_bench rows [ROWS [SAME]]                      default: 20000 5000
+//   extract_bench rows [ROWS [SAME [ROUNDS]]]             default: 20000 5000 3
 //
 // It writes SMALL_COUNT cache files with SMALL_KIB KiB payloads and one with
 // a LARGE_MIB MiB payload, and beside each a plain file holding exactly its
@@ -28,8 +28,9 @@
 // scan, all rows selected and copied by ExtractSelectedPayloads into an
 // empty folder, against a plain per-file copy of the same payloads under
 // distinct names. Then SAME rows that all carry one name against SAME rows
-// of distinct names (equal payloads). Best of three rounds each, the order
-// reversed every other round; auto-rename off, the default.
+// of distinct names (equal payloads). Best of ROUNDS rounds each, the order
+// reversed every other round; auto-rename off, the default. Lines are
+// printed as they come: a run over 20,000 rows may take minutes.
 #include "marrowick.h"
 
 #include <cstdio>
@@ -431,14 +432,14 @@ void LoadAndSelect(HWND main, const RowSet &set)
                 (int)SendMessageA(ListViewHandle, LVM_GETSELECTEDCOUNT, 0, 0), Seconds() - start);
 }
 
-// Best of three rounds of two timed runs, the order reversed every other
+// Best of `rounds` rounds of two timed runs, the order reversed every other
 // round; the second is either the plain copy or a second set's copy run.
-void CompareRuns(HWND main, const char *title, const RowSet &a, const char *nameA, const RowSet *b,
+void CompareRuns(HWND main, int rounds, const char *title, const RowSet &a, const char *nameA, const RowSet *b,
                  const char *nameB)
 {
     double best[2] = {1e30, 1e30};
     int files[2] = {0, 0};
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         for (int k = 0; k < 2; ++k) {
             int which = round % 2 == 0 ? k : 1 - k;
             const RowSet &set = which == 0 || !b ? a : *b;
@@ -451,15 +452,16 @@ void CompareRuns(HWND main, const char *title, const RowSet &a, const char *name
                 took = TimeCopyRun(main, set);
             }
             files[which] = CountFiles(set.Target);
+            std::printf("  round %d: %s %.2f s\n", round + 1, which == 0 ? nameA : nameB, took);
             if (took < best[which])
                 best[which] = took;
         }
     }
-    std::printf("%s, best of 3 rounds\n  %-28s %8.2f s  %6d files\n  %-28s %8.2f s  %6d files\n  ratio %.2f\n",
-                title, nameA, best[0], files[0], nameB, best[1], files[1], best[0] / best[1]);
+    std::printf("%s, best of %d rounds\n  %-28s %8.2f s  %6d files\n  %-28s %8.2f s  %6d files\n  ratio %.2f\n",
+                title, rounds, nameA, best[0], files[0], nameB, best[1], files[1], best[0] / best[1]);
 }
 
-int RunRowBenchmarks(int rows, int same)
+int RunRowBenchmarks(int rows, int same, int rounds)
 {
     std::string settings = bench::MakeFolder("xr_cfg");
     HWND main = bench::CreateBenchMainWindow(settings);
@@ -473,14 +475,14 @@ int RunRowBenchmarks(int rows, int same)
     LoadAndSelect(main, bulk);
     char title[96];
     wsprintfA(title, "copy %d rows of a bulk cache", rows);
-    CompareRuns(main, title, bulk, "copy run", NULL, "plain per-file copy");
+    CompareRuns(main, rounds, title, bulk, "copy run", NULL, "plain per-file copy");
     RemoveRowSet(bulk);
     if (!MakeRowSet(&one, same, true, false, 4) || !MakeRowSet(&distinct, same, false, true, 4)) {
         std::printf("could not set up the rows\n");
         return 1;
     }
     wsprintfA(title, "copy %d rows of one name against %d distinct names", same, same);
-    CompareRuns(main, title, one, "one name (header.jpg)", &distinct, "distinct names");
+    CompareRuns(main, rounds, title, one, "one name (header.jpg)", &distinct, "distinct names");
     RemoveRowSet(one);
     RemoveRowSet(distinct);
     DestroyWindow(main);
@@ -493,8 +495,10 @@ int RunRowBenchmarks(int rows, int same)
 int main(int argc, char **argv)
 {
     if (argc > 1 && lstrcmpA(argv[1], "rows") == 0) {
+        setvbuf(stdout, NULL, _IONBF, 0);
         HHOOK hook = SetWindowsHookExA(WH_CBT, CloseErrorBoxes, NULL, GetCurrentThreadId());
-        int result = RunRowBenchmarks(argc > 2 ? std::atoi(argv[2]) : 20000, argc > 3 ? std::atoi(argv[3]) : 5000);
+        int result = RunRowBenchmarks(argc > 2 ? std::atoi(argv[2]) : 20000, argc > 3 ? std::atoi(argv[3]) : 5000,
+                                      argc > 4 ? std::atoi(argv[4]) : 3);
         UnhookWindowsHookEx(hook);
         return result;
     }

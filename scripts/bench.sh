@@ -6,10 +6,10 @@
 #                                            Selection in the main window; default: 20000
 #   scripts/bench.sh extract [COUNT [KIB [MIB]]]  payload extraction against a
 #                                            plain copy; default: 1000 100 200
-#   scripts/bench.sh copy [ROWS [SAME]]      copy runs over list rows: a bulk
-#                                            cache against a plain per-file copy,
-#                                            one name against distinct names;
-#                                            default: 20000 5000
+#   scripts/bench.sh copy [ROWS [SAME [ROUNDS]]]  copy runs over list rows: a
+#                                            bulk cache against a plain per-file
+#                                            copy, one name against distinct
+#                                            names; default: 20000 5000 3
 #   scripts/bench.sh filter [FILES...]       the quick filter: apply and clear
 #                                            against the scan; default: 20000 100000
 #   scripts/bench.sh preview [KIB [ROUNDS]]  the preview pane showing a JPEG of
