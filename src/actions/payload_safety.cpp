@@ -159,7 +159,7 @@ int ConfirmOpenDangerousFile(HWND owner, const char *name, const char *contentTy
     lstrcpynA(shown, name, sizeof(shown));
     wsprintfA(text, "%s is a program or script file. Opening it may run it and harm your computer.\n\n"
                     "Do you want to open it?", shown);
-    return MessageBoxA(owner, text, "Marrowick", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return ShowMessageBox(owner, text, "Marrowick", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void WriteZoneIdentifier(const char *path)
