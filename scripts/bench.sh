@@ -7,6 +7,10 @@
 #                                            bytes per row; default: 100000
 #   scripts/bench.sh extract [COUNT [KIB [MIB]]]  payload extraction against a
 #                                            plain copy; default: 1000 100 200
+#   scripts/bench.sh copy [ROWS [SAME [ROUNDS]]]  copy runs over list rows: a
+#                                            bulk cache against a plain per-file
+#                                            copy, one name against distinct
+#                                            names; default: 20000 5000 3
 #   scripts/bench.sh filter [FILES...]       the quick filter: apply and clear
 #                                            against the scan; default: 20000 100000
 #   scripts/bench.sh preview [KIB [ROUNDS]]  the preview pane showing a JPEG of
@@ -20,12 +24,13 @@ cd "$root"
 
 which=all
 case "${1:-}" in
-    scan|store|extract|filter|preview|all) which=$1; shift ;;
+    scan|store|extract|copy|filter|preview|all) which=$1; shift ;;
     '') ;;
     *) which=scan ;;   # bare sizes: the scan, as before
 esac
 case "$which" in
     all) targets=(scan_bench store_bench extract_bench preview_bench); set -- ;;   # each with its defaults
+    copy) targets=(extract_bench); set -- rows "$@" ;;
     *) targets=("${which}_bench") ;;
 esac
 

@@ -22,6 +22,7 @@ struct RowTexts {
     std::string Url;
     std::string CacheFile;
     bool Selected;
+    std::string ContentType = "";
 };
 
 // A parent window with a ten-column report list view.
@@ -52,6 +53,7 @@ inline void FillList(HWND list, const std::vector<RowTexts> &rows)
         cells[COL_FILENAME] = texts.Filename;
         cells[COL_URL] = texts.Url;
         cells[COL_CACHE_FILE] = texts.CacheFile;
+        cells[COL_CONTENT_TYPE] = texts.ContentType;
         SelectTestRow(list, AddTestRow(list, cells), texts.Selected);
     }
 }
