@@ -57,11 +57,18 @@ int CheckCacheFolderAccess(HWND listView, const char *folder)
     }
     // The system text usually ends with a line break; the list view centres
     // the whole text, so it does no harm.
+    DWORD error = GetLastError();
     char systemText[SYSTEM_TEXT_SIZE] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, GetLastError(),
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error,
                    MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), systemText, sizeof(systemText), NULL);
     char text[SCAN_PATH_SIZE];
-    wsprintfA(text, "Could not access cache directory.\n\nError: %s", systemText);
+    // "folder\*" of a file fails with a code that depends on the system
+    // ("Invalid name." under Wine, "The directory name is invalid." on Windows).
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        lstrcpyA(text, "Could not access cache directory.\n\nNot a folder.");
+    else
+        wsprintfA(text, "Could not access cache directory.\n\nError: %s", systemText);
     SendMessageA(listView, WM_SETEMPTYTEXT, 0, (LPARAM)text);
     return 0;
 }
@@ -115,7 +122,7 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     if (!folder)
         folder = "";
     SetCacheWindowTitle(mainWindow, folder);
-    CheckCacheFolderAccess(listView, folder);
+    int accessible = CheckCacheFolderAccess(listView, folder);
 
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (!SharedReadBuffer)
@@ -146,4 +153,8 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     GlobalFree(SharedReadBuffer);
     SharedReadBuffer = NULL;
     EndErrorBoxRun(mainWindow);
+    // A readable folder without a single cache file (the client's root
+    // folder, a flat folder of files) says so instead of an empty list.
+    if (accessible && SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0) == 0)
+        SendMessageA(listView, WM_SETEMPTYTEXT, 0, (LPARAM) "No cache files in this folder.");
 }

@@ -99,11 +99,17 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
 
 static LRESULT OnClose(HWND window)
 {
+    SettingsWriteError = ERROR_SUCCESS;
     SaveSettings();
     if (IsFullFolderPath(AppSettings.TempOpenFolder) == 1)
         DeleteFolderTree(AppSettings.TempOpenFolder);
     SaveWindowPlacement(window, ListViewHandle);
     SavePreviewSettings();
+    // A read-only file or folder: one box for all the keys, and close anyway.
+    if (SettingsWriteError != ERROR_SUCCESS) {
+        SetLastError(SettingsWriteError);
+        ShowErrorBox(window, "Could not save the settings to %s\n\n%s", SettingsFilePath);
+    }
     DestroyWindow(window);
     return 0;
 }
@@ -171,6 +177,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         return OnNotify(window, (NMHDR *)lParam);
     case WM_CONTEXTMENU:
+        // A right click on the caption comes from the window itself: the
+        // default procedure opens the system menu there.
+        if ((HWND)wParam == window)
+            break;
         return OnContextMenu(window, (HWND)wParam, lParam);
     case WM_INITMENU:
     case WM_INITMENUPOPUP:

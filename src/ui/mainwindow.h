@@ -36,7 +36,11 @@ extern int StatusUpdatePending;
 // last '\') is replaced by ".cfg", or ".cfg" is appended. `path` holds MAX_PATH.
 void MakeSettingsFilePath(const char *exePath, char *path);
 void GetSettingsFilePath(char *path);
-BOOL WriteSettingInt(const char *section, const char *key, int value, const char *file);
+// The first error of a settings write since it was last set to 0, or 0.
+extern DWORD SettingsWriteError;
+// One key of SettingsFilePath; a failure is kept in SettingsWriteError.
+BOOL WriteSettingText(const char *section, const char *key, const char *text);
+BOOL WriteSettingInt(const char *section, const char *key, int value);
 // Parses up to `count` comma-separated integers over `slots`; slots after the
 // last entry keep their values. Returns the number of slots written.
 int ParseIntList(const char *text, int count, int *slots);

@@ -160,13 +160,25 @@ static void SupplyToolTipText(NMHDR *header)
     info->uFlags |= TTF_DI_SETITEM;
 }
 
+// Keys that act only while the list has the keyboard: Del and Shift+Del
+// must not delete rows while the filter box is being edited.
+static void OnListKey(HWND mainWindow, WORD key)
+{
+    int command = 0;
+    if (key == 'A' && GetKeyState(VK_CONTROL) < 0)
+        command = IDM_SELECT_ALL;
+    else if (key == VK_DELETE && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0)
+        command = GetKeyState(VK_SHIFT) < 0 ? IDM_DELETE_PERMANENTLY : IDM_DELETE_FILES;
+    if (command)
+        PostMessageA(mainWindow, WM_COMMAND, command, 0);
+}
+
 static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
 {
     PreviewListChanged(header);
     switch (header->code) {
     case LVN_KEYDOWN:
-        if (((NMLVKEYDOWN *)header)->wVKey == 'A' && GetKeyState(VK_CONTROL) < 0)
-            PostMessageA(mainWindow, WM_COMMAND, IDM_SELECT_ALL, 0);
+        OnListKey(mainWindow, ((NMLVKEYDOWN *)header)->wVKey);
         return 0;
     case LVN_COLUMNCLICK:
         AppSettings.SortByColumn = NextSortKey(AppSettings.SortByColumn, ((NMLISTVIEW *)header)->iSubItem);

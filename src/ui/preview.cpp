@@ -305,8 +305,8 @@ void SavePreviewSettings(void)
 {
     if (!PreviewPane.Remember)
         return;
-    WriteSettingInt(PREVIEW_SECTION, KEY_SHOW, PreviewPane.Shown, SettingsFilePath);
-    WriteSettingInt(PREVIEW_SECTION, KEY_HEIGHT, PreviewPane.Height, SettingsFilePath);
+    WriteSettingInt(PREVIEW_SECTION, KEY_SHOW, PreviewPane.Shown);
+    WriteSettingInt(PREVIEW_SECTION, KEY_HEIGHT, PreviewPane.Height);
 }
 
 void ShutdownPreviewPane(void)

@@ -84,11 +84,23 @@ void GetSettingsFilePath(char *path)
     MakeSettingsFilePath(exePath, path);
 }
 
-BOOL WriteSettingInt(const char *section, const char *key, int value, const char *file)
+DWORD SettingsWriteError;
+
+BOOL WriteSettingText(const char *section, const char *key, const char *text)
+{
+    BOOL written = WritePrivateProfileStringA(section, key, text, SettingsFilePath);
+    if (!written && SettingsWriteError == ERROR_SUCCESS) {
+        DWORD error = GetLastError();
+        SettingsWriteError = error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+    }
+    return written;
+}
+
+BOOL WriteSettingInt(const char *section, const char *key, int value)
 {
     char text[16];
     wsprintfA(text, "%d", value);
-    return WritePrivateProfileStringA(section, key, text, file);
+    return WriteSettingText(section, key, text);
 }
 
 int ParseIntList(const char *text, int count, int *slots)
@@ -130,7 +142,7 @@ static void ReadIntSettings(const IntSetting *table, int count)
 static void WriteIntSettings(const IntSetting *table, int count)
 {
     for (int i = 0; i < count; i++)
-        WriteSettingInt(OPTIONS_SECTION, table[i].Key, *table[i].Field, SettingsFilePath);
+        WriteSettingInt(OPTIONS_SECTION, table[i].Key, *table[i].Field);
 }
 
 static void ReadTextSetting(const char *key, char *field)
@@ -165,8 +177,8 @@ void SaveSettings(void)
     WriteIntSettings(LeadingIntSettings, countof(LeadingIntSettings));
     // A detected folder never replaces the user's own folder in the file.
     const char *cachePath = AppSettings.AutoDetectCachePath ? AppSettings.HttpCachePath : AppSettings.CacheFolder;
-    WritePrivateProfileStringA(OPTIONS_SECTION, KEY_HTTP_CACHE_PATH, cachePath, SettingsFilePath);
-    WritePrivateProfileStringA(OPTIONS_SECTION, KEY_COPY_FILES_PATH, AppSettings.CopyFilesPath, SettingsFilePath);
+    WriteSettingText(OPTIONS_SECTION, KEY_HTTP_CACHE_PATH, cachePath);
+    WriteSettingText(OPTIONS_SECTION, KEY_COPY_FILES_PATH, AppSettings.CopyFilesPath);
     WriteIntSettings(TrailingIntSettings, countof(TrailingIntSettings));
 }
 
@@ -198,7 +210,7 @@ static void WriteSettingList(const char *key, const int *values)
     char text[16 * COLUMN_COUNT];
     wsprintfA(text, "%d,%d,%d,%d,%d,%d,%d,%d,%d,%d", values[0], values[1], values[2], values[3], values[4],
               values[5], values[6], values[7], values[8], values[9]);
-    WritePrivateProfileStringA(POSITIONS_SECTION, key, text, SettingsFilePath);
+    WriteSettingText(POSITIONS_SECTION, key, text);
 }
 
 void SaveWindowPlacement(HWND window, HWND listView)
@@ -213,7 +225,7 @@ void SaveWindowPlacement(HWND window, HWND listView)
         char text[PLACEMENT_TEXT_SIZE];
         wsprintfA(text, "%d,%d,%d,%d,%d", (int)r.left, (int)r.top, (int)(r.right - r.left), (int)(r.bottom - r.top),
                   placement.showCmd == SW_SHOWMAXIMIZED ? 1 : 0);
-        WritePrivateProfileStringA(POSITIONS_SECTION, KEY_MAIN_WINDOW, text, SettingsFilePath);
+        WriteSettingText(POSITIONS_SECTION, KEY_MAIN_WINDOW, text);
     }
     int widths[COLUMN_COUNT];
     for (int i = 0; i < COLUMN_COUNT; i++)
