@@ -147,7 +147,7 @@ TEST_F(ScanTest, TitleAndEmptyListText)
 
     // A folder that holds files but no bucket folder, and a file named as
     // the folder.
-    std::string flat = Folder + "\\flat", file = flat + "\\f0";
+    std::string flat = Folder + "\\flat", file = flat + "\\readme.txt";
     CreateDirectoryA(flat.c_str(), NULL);
     WriteBytesToFile(file, "not a cache");
     const std::string none = "No cache files in this folder.";

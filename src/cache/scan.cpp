@@ -40,6 +40,13 @@ void SetCacheWindowTitle(HWND mainWindow, const char *folder)
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
 }
 
+// 1 when `path` is a file, not a folder.
+static int NamesFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 int CheckCacheFolderAccess(HWND listView, const char *folder)
 {
     if (!folder || !*folder) {
@@ -64,8 +71,7 @@ int CheckCacheFolderAccess(HWND listView, const char *folder)
     char text[SCAN_PATH_SIZE];
     // "folder\*" of a file fails with a code that depends on the system
     // ("Invalid name." under Wine, "The directory name is invalid." on Windows).
-    DWORD attributes = GetFileAttributesA(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (NamesFile(folder))
         lstrcpyA(text, "Could not access cache directory.\n\nNot a folder.");
     else
         wsprintfA(text, "Could not access cache directory.\n\nError: %s", systemText);
@@ -141,7 +147,8 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     char folderPart[MAX_PATH];
     lstrcpynA(folderPart, folder, sizeof(folderPart));
     char path[SCAN_PATH_SIZE];
-    for (unsigned long bucket = 0; bucket < BUCKET_COUNT; ++bucket) {
+    // Below a file every bucket would fail with a box of its own.
+    for (unsigned long bucket = 0; bucket < BUCKET_COUNT && (accessible || !NamesFile(folder)); ++bucket) {
         wsprintfA(path, "%s\\%2.2lx\\*", folderPart, bucket);
         ScanBucketFolder(mainWindow, listView, path);
     }

@@ -432,7 +432,7 @@ static void AddClearButtonTip(HWND toolbar)
 
 HWND CreateFilterBox(HWND toolbar)
 {
-    HWND box = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0,
+    HWND box = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
                                FILTER_BOX_WIDTH, 0, toolbar, (HMENU)(INT_PTR)IDC_FILTER_BOX, AppInstance, NULL);
     FilterBoxHandle = box;
     if (!box)

@@ -53,7 +53,8 @@ void SaveWindowPlacement(HWND window, HWND listView);
 // Registers MAIN_WINDOW_CLASS with AppInstance; 0 on failure.
 ATOM RegisterMainWindowClass(void);
 // Creates the main window (WM_CREATE builds the children and reads the
-// settings from SettingsFilePath); null on failure.
+// settings from SettingsFilePath) and places it as it was saved, maximized
+// or hidden; null on failure.
 HWND CreateMainWindow(void);
 // The keyboard steps of the message loop: accelerators for every window of
 // the thread, then dialog navigation of the main window and of the find

@@ -94,6 +94,7 @@ static void OnSelectionChanged(HWND mainWindow, const NMLISTVIEW *change)
         return;
     if (!((change->uNewState | change->uOldState) & LVIS_SELECTED))
         return;
+    ClearStatusNote();
     // The item data is the payload size, an unsigned 32-bit number: taken
     // as signed, a payload of 2 GiB or more would count negative.
     unsigned int size = (unsigned int)change->lParam;
@@ -191,6 +192,7 @@ static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
         return 0;
     case LVN_DELETEALLITEMS:
         SelectedSizeTotal = 0;
+        ClearStatusNote();
         OnFilterListEmptied();
         return 1;  // no LVN_DELETEITEM for each row
     case LVN_DELETEITEM:

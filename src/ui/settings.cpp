@@ -198,11 +198,24 @@ void RestoreWindowPlacement(HWND window)
             slots[i] = DefaultPlacement[i];
     if (slots[4] != 0 && slots[4] != 1)
         slots[4] = DefaultPlacement[4];
-    if (slots[4] == 1)
-        ShowWindow(window, SW_SHOWMAXIMIZED);
-    SetWindowPos(window, NULL, 0, 0, slots[2], slots[3], SWP_NOMOVE | SWP_NOZORDER);
-    if (slots[0] != (int)CW_USEDEFAULT && slots[1] != (int)CW_USEDEFAULT)
-        SetWindowPos(window, NULL, slots[0], slots[1], 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // The normal rectangle first and then, in the same call, the maximized
+    // state: sizing a window that is maximized already would leave it
+    // "maximized" at the normal size, and Restore would not give the
+    // saved rectangle back. A hidden window stays hidden until WinMain.
+    WINDOWPLACEMENT placement;
+    ZeroMemory(&placement, sizeof(placement));
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window, &placement);
+    RECT &r = placement.rcNormalPosition;
+    if (slots[0] != (int)CW_USEDEFAULT && slots[1] != (int)CW_USEDEFAULT) {
+        r.left = slots[0];
+        r.top = slots[1];
+    }
+    r.right = r.left + slots[2];
+    r.bottom = r.top + slots[3];
+    placement.flags = 0;
+    placement.showCmd = slots[4] == 1 ? SW_SHOWMAXIMIZED : SW_HIDE;
+    SetWindowPlacement(window, &placement);
 }
 
 static void WriteSettingList(const char *key, const int *values)
