@@ -129,14 +129,30 @@ void RecountSelectedSize(HWND listView)
     SelectedSizeTotal = total;
 }
 
+// Halfway between two colours: the selection of a list without the focus.
+static COLORREF MixColors(COLORREF a, COLORREF b)
+{
+    return RGB((GetRValue(a) + GetRValue(b)) / 2, (GetGValue(a) + GetGValue(b)) / 2, (GetBValue(a) + GetBValue(b)) / 2);
+}
+
 static LRESULT OnCustomDraw(NMLVCUSTOMDRAW *draw)
 {
+    int unfocused = GetFocus() != draw->nmcd.hdr.hwndFrom;
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-        return AppSettings.MarkEmptyFiles ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+        return AppSettings.MarkEmptyFiles || unfocused ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT:
-        if (draw->nmcd.lItemlParam == 0)
+        if (AppSettings.MarkEmptyFiles && draw->nmcd.lItemlParam == 0)
             draw->clrTextBk = EmptyRowBackground;
+        // Wine draws the selection of a list without the focus in the
+        // button face colour, next to invisible on the white rows: while
+        // the filter box or the preview has the keyboard the rows are
+        // drawn as unselected, on a pale highlight colour.
+        if (unfocused && (draw->nmcd.uItemState & CDIS_SELECTED)) {
+            draw->nmcd.uItemState &= ~(UINT)CDIS_SELECTED;
+            draw->clrTextBk = MixColors(GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_WINDOW));
+            draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+        }
         return CDRF_DODEFAULT;
     default:
         return 0;
