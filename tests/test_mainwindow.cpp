@@ -122,6 +122,19 @@ TEST_F(MainWindowTest, CloseSavesPlacementColumnsAndMaximizedState)
     EXPECT_EQ(Setting(SettingsPath, "WinPositions", "ColumnOrder"), "9,0,1,2,3,4,5,6,7,8");
 }
 
+TEST_F(MainWindowTest, SettingsThatCannotBeWrittenSayItOnceAtClose)
+{
+    // A folder that does not exist stands for one that cannot be written.
+    Create();
+    std::string unwritable = Folder + "\\gone\\marrowick.cfg";
+    lstrcpyA(SettingsFilePath, unwritable.c_str());
+    BoxCapture boxes;
+    Close();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, "Could not save the settings to " + unwritable + "\n\n" +
+                                       SystemText(ERROR_PATH_NOT_FOUND));
+}
+
 TEST_F(MainWindowTest, AutoDetectingRunWritesBackTheOwnFolderItRead)
 {
     WriteSetting("Options", "HttpCachePath", "D:\\own cache");
