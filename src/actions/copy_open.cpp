@@ -41,6 +41,8 @@ struct ExtractRun {
     WrittenNameSet Names;  // what this run has written into TargetFolder
     int Written;
     int Failed;            // rows that gave no file, for whatever reason
+    int Total;             // selected rows when the run began
+    int Stopped;           // Esc ended the run early
 };
 
 // One selected row: rebuild its cache file path, choose the target, extract.
@@ -77,37 +79,68 @@ static int ExtractRowPayload(ExtractRun *run, int row)
     return 1;
 }
 
-// After a copy that wrote several files or missed any: how many of each.
-// Every miss has had its own message already.
+// After a copy that wrote several files, missed any or was stopped: how
+// many of each. Every miss has had its own message already, unless the
+// user chose to see no more of them.
 static void ShowCopySummary(const ExtractRun *run)
 {
-    if ((run->Flags & EXTRACT_OPEN) || (run->Written <= 1 && run->Failed == 0))
+    if ((run->Flags & EXTRACT_OPEN) || (run->Written <= 1 && run->Failed == 0 && !run->Stopped))
         return;
-    char text[96];
-    wsprintfA(text, "%d file(s) written, %d failed.", run->Written, run->Failed);
-    MessageBoxA(run->Owner, text, "Marrowick", MB_OK | (run->Failed ? MB_ICONWARNING : MB_ICONINFORMATION));
+    char text[128];
+    if (run->Stopped)
+        wsprintfA(text, "Copy stopped: %d file(s) written, %d failed, %d not copied.", run->Written, run->Failed,
+                  run->Total - run->Written - run->Failed);
+    else
+        wsprintfA(text, "%d file(s) written, %d failed.", run->Written, run->Failed);
+    ShowMessageBox(run->Owner, text, "Marrowick", MB_OK | (run->Failed ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+// Progress in the owner's status bar and a live window between two files;
+// 1 when Esc has asked the run to stop. Opening a single file shows none.
+static int PaceExtractRun(const ExtractRun *run)
+{
+    if (!RunPumpDue())
+        return RunStopRequested();
+    if (!(run->Flags & EXTRACT_OPEN))
+        SendMessageA(run->Owner, WM_COPYPROGRESS, (WPARAM)(run->Written + run->Failed), (LPARAM)run->Total);
+    return PumpRunMessages();
+}
+
+// Every selected row in turn; input that would change the selection is
+// held off by the run's pump.
+static void ExtractSelectedRows(ExtractRun *run)
+{
+    int row = -1;
+    while ((row = (int)SendMessageA(run->ListView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) !=
+           -1) {
+        if (PaceExtractRun(run)) {
+            run->Stopped = 1;
+            break;
+        }
+        if (ExtractRowPayload(run, row))
+            run->Written++;
+        else
+            run->Failed++;
+    }
 }
 
 void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)
 {
-    if (SharedReadBuffer)
-        return;  // a scan or another run owns the buffer
-    ExtractRun run = {owner, listView, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0};
-    int selected = (int)SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
-    if (!OpenWrittenNameSet(&run.Names, selected))
+    ExtractRun run = {owner, listView, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0, 0, 0};
+    run.Total = (int)SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
+    if (!OpenWrittenNameSet(&run.Names, run.Total))
         return;
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (SharedReadBuffer) {
-        int row = -1;
-        while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1) {
-            if (ExtractRowPayload(&run, row))
-                run.Written++;
-            else
-                run.Failed++;
-        }
+        BeginBusyRun();
+        // After ten failures the user may choose to see only the summary.
+        BeginErrorBoxRun(BOX_RUN_COPY);
+        ExtractSelectedRows(&run);
         GlobalFree(SharedReadBuffer);
         SharedReadBuffer = NULL;
+        EndErrorBoxRun(owner);
         ShowCopySummary(&run);
+        EndBusyRun();
     }
     CloseWrittenNameSet(&run.Names);
 }

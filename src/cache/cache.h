@@ -9,8 +9,8 @@
 // Reads the first 4,096 bytes of one cache file into SharedReadBuffer and
 // appends one complete row to the list view, or none at all (every failure
 // is shown with ShowErrorBox, the path as its argument). Returns 1 to go on
-// with the bucket folder, 0 to stop reading it (no read buffer, a failed
-// read, a file shorter than the 20 fixed header bytes).
+// with the bucket folder, also after a damaged or unreadable file, whose
+// neighbours may well be sound; 0 only without a read buffer.
 int ReadCacheEntry(HWND owner, HWND listView, const char *path);
 // HeaderKind of a response header name (2 to 8, or -1): only whole names
 // count, compared without regard to case.

@@ -35,8 +35,8 @@ void SetCacheWindowTitle(HWND mainWindow, const char *folder)
     char title[SCAN_PATH_SIZE];
     wsprintfA(title, "Marrowick:  %s", folder);
     SetWindowTextA(mainWindow, title);
-    // The scan does not pump messages, so the arrow comes back by itself with
-    // the next mouse movement once the message loop runs again.
+    // The arrow comes back by itself with the next mouse movement over the
+    // window, which the scan's own pump lets through.
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
 }
 
@@ -79,12 +79,14 @@ int CheckCacheFolderAccess(HWND listView, const char *folder)
     return 0;
 }
 
-// Counts one handled file and reports every PROGRESS_INTERVAL-th.
-static void CountScannedFile(HWND mainWindow)
+// Counts one handled file, reports every PROGRESS_INTERVAL-th and lets the
+// window live now and then; 1 when the user has asked the scan to stop.
+static int CountScannedFile(HWND mainWindow)
 {
     ++ScanFileCount;
     if (ScanFileCount % PROGRESS_INTERVAL == 0)
         SendMessageA(mainWindow, WM_LOADPROGRESS, (WPARAM)ScanFileCount, 0);
+    return RunPumpDue() ? PumpRunMessages() : RunStopRequested();
 }
 
 void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
@@ -113,7 +115,9 @@ void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
         lstrcpynA(name + 1, entry.cFileName, room);
         if (!ReadCacheEntry(mainWindow, listView, path))
             break;
-        CountScannedFile(mainWindow);
+        // Esc stops after this file; the rows read so far stay.
+        if (CountScannedFile(mainWindow))
+            break;
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     *name = '\0';
@@ -121,10 +125,6 @@ void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
 
 void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
 {
-    // A reload dispatched by the modal loop of a message box that a scan or
-    // a copy run shows must not take the buffer from under it.
-    if (SharedReadBuffer)
-        return;
     if (!folder)
         folder = "";
     SetCacheWindowTitle(mainWindow, folder);
@@ -133,14 +133,17 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (!SharedReadBuffer)
         return;
-    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    BeginBusyRun();
+    // The old folder's rows go first, and the empty list is painted under
+    // the new title before the first file is read.
     SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
-
     ScanFileCount = 0;
     SendMessageA(mainWindow, WM_LOADPROGRESS, 0, 0);
+    PumpRunMessages();
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
     // A folder of foreign files fails on every file: after ten boxes the
     // user may choose to see one summary instead of the rest.
-    BeginErrorBoxRun();
+    BeginErrorBoxRun(BOX_RUN_SCAN);
 
     // The folder is at most 259 characters (CacheFolder); a longer one from
     // elsewhere is cut so that the pattern always ends in "\xx\*".
@@ -148,7 +151,8 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     lstrcpynA(folderPart, folder, sizeof(folderPart));
     char path[SCAN_PATH_SIZE];
     // Below a file every bucket would fail with a box of its own.
-    for (unsigned long bucket = 0; bucket < BUCKET_COUNT && (accessible || !NamesFile(folder)); ++bucket) {
+    unsigned long buckets = accessible || !NamesFile(folder) ? BUCKET_COUNT : 0;
+    for (unsigned long bucket = 0; bucket < buckets && !RunStopRequested(); ++bucket) {
         wsprintfA(path, "%s\\%2.2lx\\*", folderPart, bucket);
         ScanBucketFolder(mainWindow, listView, path);
     }
@@ -161,7 +165,9 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     SharedReadBuffer = NULL;
     EndErrorBoxRun(mainWindow);
     // A readable folder without a single cache file (the client's root
-    // folder, a flat folder of files) says so instead of an empty list.
-    if (accessible && SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0) == 0)
+    // folder, a flat folder of files) says so instead of an empty list; a
+    // scan stopped by Esc has not looked everywhere.
+    if (accessible && !RunStopRequested() && SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0) == 0)
         SendMessageA(listView, WM_SETEMPTYTEXT, 0, (LPARAM) "No cache files in this folder.");
+    EndBusyRun();
 }

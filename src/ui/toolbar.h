@@ -21,5 +21,7 @@ void ShowLoadProgress(int count);
 // (the next change of selection or of the rows).
 void ShowStatusNote(const char *text);
 void ClearStatusNote(void);
+// "Copying... %d of %d" while a copy runs (WM_COPYPROGRESS).
+void ShowCopyProgress(int done, int total);
 
 #endif

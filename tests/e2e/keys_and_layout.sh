@@ -16,21 +16,10 @@ set -euo pipefail
 source "$(dirname "$0")/lib/common.bash"
 e2e_init "$@"
 
-probe() { wine_run "$build/tests/ui_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 shot() { import -window root "$build/e2e_keys_$1.png" || fail "screenshot $1 failed"; }
 focused_id() { probe focus | head -1 | cut -d' ' -f1; }
 per_page() { probe list | cut -d' ' -f6; }
 focus_main() { timeout 5 xdotool windowfocus --sync "$main" 2>/dev/null || true; }
-
-wait_probe() {
-    local answer=
-    for _ in $(seq $(($1 * 10))); do
-        answer=$(probe "$2")
-        grep -Eq "$3" <<<"$answer" && return 0
-        sleep 0.1
-    done
-    fail "probe $2 answered '$answer', expected /$3/ within $1 s"
-}
 
 # The filter box is painted: most of its inside is the edit's white.
 box_painted() {
@@ -68,7 +57,7 @@ for wm in none openbox; do
     wine_run "$work/marrowick.exe" > "$work/wine.log" 2>&1 &
     app_pid=$!
     main=$(wait_window "Marrowick:  $folder" 60)
-    wait_probe 30 status "[0-9]+ item\(s\)"
+    wait_probe 30 status "[0-9]+ item\(s\)" > /dev/null
     sleep 1
 
     # --- Maximized at start, the pane lowered to leave three rows ----------
@@ -99,7 +88,7 @@ for wm in none openbox; do
     xdotool key ctrl+e
     xdotool type --delay 5 "text/css"
     xdotool key Return
-    wait_probe 5 focus "^1011 "
+    wait_probe 5 focus "^1011 " > /dev/null
     xdotool key Home shift+Down
     sleep 1
     read -r _ _ _ _ _ _ row_height < <(probe list)
@@ -124,13 +113,13 @@ for wm in none openbox; do
     sleep 1
     [ -z "$(find_window "Delete selected files")" ] || fail "Del in the filter box asked to delete rows"
     xdotool key Return
-    wait_probe 5 focus "^1011 "
+    wait_probe 5 focus "^1011 " > /dev/null
     xdotool key Delete
     wait_window "Delete selected files" 10 > /dev/null
     xdotool key Escape
     wait_window_gone "Delete selected files" 10
     focus_main
-    wait_probe 5 focus "^1011 "
+    wait_probe 5 focus "^1011 " > /dev/null
     xdotool key Home alt+Return
     wait_window "Properties" 10 > /dev/null
     xdotool key Escape
@@ -142,7 +131,7 @@ for wm in none openbox; do
     wait_window "Find" 15 > /dev/null
     xdotool type --delay 5 "no-such-text"
     xdotool key Return
-    wait_probe 5 status "Cannot find \"no-such-text\""
+    wait_probe 5 status "Cannot find \"no-such-text\"" > /dev/null
     xdotool key Escape
     wait_window_gone "Find" 10
 
