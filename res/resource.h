@@ -46,6 +46,7 @@
 #define IDM_MARK_EMPTY              1036
 #define IDM_DELETE_TO_RECYCLE       1037
 #define IDM_ABOUT                   1038
+#define IDM_DELETE_PERMANENTLY      1039
 #define IDM_EXIT                    1040
 #define IDM_SELECT_ALL              1050
 #define IDM_INVERT_SELECTION        1051

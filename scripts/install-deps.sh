@@ -35,7 +35,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 need=()
 pkgs=(cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-      googletest wine wine64 wine32:i386 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix xvfb xdotool xclip x11-apps imagemagick clang python3)
+      googletest wine wine64 wine32:i386 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix xvfb xdotool xclip x11-apps imagemagick clang python3 openbox)
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done
 export DEBIAN_FRONTEND=noninteractive
 if [ ${#need[@]} -gt 0 ]; then

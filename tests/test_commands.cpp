@@ -65,7 +65,7 @@ TEST_F(CommandsTest, SelectionConditionsOfEveryCommand)
         {IDM_EXIT, {true, true, true}},              {IDM_SELECT_ALL, {true, true, true}},
         {IDM_INVERT_SELECTION, {true, true, true}},  {IDM_COLUMN_FIRST, {true, true, true}},
         {IDM_COLUMN_FIRST + 9, {true, true, true}},  {IDM_COLUMN_FIRST + 10, {false, false, false}},
-        {1039, {false, false, false}},               {0, {false, false, false}},
+        {IDM_DELETE_PERMANENTLY, {false, true, true}}, {1041, {false, false, false}}, {0, {false, false, false}},
     };
     for (int selected = 0; selected <= 2; selected++) {
         SelectFirst(selected);
@@ -133,7 +133,8 @@ TEST_F(CommandsTest, MenuItemsAreGrayedBySelectionCount)
 {
     AddRows({1, 2, 3});
     const int oneOnly[] = {IDM_OPEN_CACHE_FILE, IDM_OPEN_LINK, IDM_PROPERTIES};
-    const int any[] = {IDM_COPY_CACHE_FILES, IDM_SAVE_ITEMS, IDM_DELETE_FILES, IDM_COPY_ITEMS, IDM_COPY_URLS};
+    const int any[] = {IDM_COPY_CACHE_FILES, IDM_SAVE_ITEMS, IDM_DELETE_FILES, IDM_DELETE_PERMANENTLY, IDM_COPY_ITEMS,
+                       IDM_COPY_URLS};
     for (int selected = 0; selected <= 2; selected++) {
         SelectFirst(selected);
         SendMessageA(Main, WM_INITMENU, (WPARAM)MainMenuBar, 0);

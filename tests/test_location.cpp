@@ -1,5 +1,6 @@
 // ctest-env: MARROWICK_TZ=Asia/Calcutta
-// Cache location from the client's InstallPath value or Program Files.
+// Cache location from the client's InstallPath value, its per-user SteamPath
+// value or Program Files.
 // The zone above is Kolkata's old name: same offset, but a Wine prefix of its
 // own, so the registry value written here is seen by no other test program.
 #include <gtest/gtest.h>
@@ -31,6 +32,19 @@ void SetInstallPath(const char *value, DWORD type = REG_SZ)
     RegCloseKey(key);
 }
 
+// Sets the per-user SteamPath, or removes the key when value is null.
+void SetSteamPath(const char *value)
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, SteamKey);
+    if (!value)
+        return;
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SteamKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "SteamPath", 0, REG_SZ, (const BYTE *)value, lstrlenA(value) + 1);
+    RegCloseKey(key);
+}
+
 std::string ProgramFiles()
 {
     char path[MAX_PATH] = "";
@@ -45,9 +59,10 @@ struct DetectCase {
     int Index;
     std::string Expected;     // "<pf>" stands for the Program Files folder
     int Result;
+    const char *SteamPath = nullptr;  // per-user value; none when null
 };
 
-TEST(DetectCachePath, InstallPathOrProgramFiles)
+TEST(DetectCachePath, InstallPathSteamPathOrProgramFiles)
 {
     const std::string long240(240, 'd');
     const std::string long241(241, 'd');
@@ -67,6 +82,11 @@ TEST(DetectCachePath, InstallPathOrProgramFiles)
         // 240 + 1 + 18 characters fit exactly; the Big Picture folder does not.
         {"longest value, main", long240, REG_SZ, 0, long240 + "\\appcache\\httpcache", 1},
         {"longest value, big picture", long240, REG_SZ, 1, "", 0},
+        // The per-user value counts only when the machine-wide one is missing.
+        {"per-user, slashes turned", "<none>", REG_SZ, 1, "c:\\games\\steam\\tenfoot\\config\\httpcache", 1,
+         "c:/games/steam"},
+        {"machine-wide first", "D:\\Steam", REG_SZ, 0, "D:\\Steam\\appcache\\httpcache", 1, "c:/games/steam"},
+        {"per-user empty", "", REG_SZ, 0, "<pf>\\Steam\\appcache\\httpcache", 1, ""},
     };
     const std::string programFiles = ProgramFiles();
     ASSERT_FALSE(programFiles.empty());
@@ -74,6 +94,7 @@ TEST(DetectCachePath, InstallPathOrProgramFiles)
         SetInstallPath(NULL);
         if (c.InstallPath != "<none>")
             SetInstallPath(c.InstallPath.c_str(), c.Type);
+        SetSteamPath(c.SteamPath);
         std::string expected = c.Expected;
         if (expected.rfind("<pf>", 0) == 0)
             expected.replace(0, 4, programFiles);
@@ -84,6 +105,7 @@ TEST(DetectCachePath, InstallPathOrProgramFiles)
         EXPECT_EQ(std::string(buffer), expected) << c.Name;
     }
     SetInstallPath(NULL);
+    SetSteamPath(NULL);
 }
 
 }  // namespace

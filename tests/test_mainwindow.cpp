@@ -122,6 +122,19 @@ TEST_F(MainWindowTest, CloseSavesPlacementColumnsAndMaximizedState)
     EXPECT_EQ(Setting(SettingsPath, "WinPositions", "ColumnOrder"), "9,0,1,2,3,4,5,6,7,8");
 }
 
+TEST_F(MainWindowTest, SettingsThatCannotBeWrittenSayItOnceAtClose)
+{
+    // A folder that does not exist stands for one that cannot be written.
+    Create();
+    std::string unwritable = Folder + "\\gone\\marrowick.cfg";
+    lstrcpyA(SettingsFilePath, unwritable.c_str());
+    BoxCapture boxes;
+    Close();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, "Could not save the settings to " + unwritable + "\n\n" +
+                                       SystemText(ERROR_PATH_NOT_FOUND));
+}
+
 TEST_F(MainWindowTest, AutoDetectingRunWritesBackTheOwnFolderItRead)
 {
     WriteSetting("Options", "HttpCachePath", "D:\\own cache");
@@ -199,14 +212,15 @@ TEST(MenuResources, MenuBarAndContextMenusHoldEveryItem)
         ">[cols]", "Filename 2010", "URL 2011", "Content Type 2012", "File Size 2013", "Server Time 2014",
         "Last Modified 2015", "Expire Time 2016", "Server Response 2017", "ETag 2018", "Cache File 2019", "<",
         ">[file]", "Open Selected Cache &File 1021", "Open Link In &Web Browser 1022", "-",
-        "&Delete Selected Files 1024", "-", "&Save Selected Items 1027", "&Copy Selected Items 1025",
-        "Copy &URLs 1026", "-", "Select &All 1050", "&Invert Selection 1051", "-", "&Properties 1029", "<"};
+        "&Delete Selected Files\tDel 1024", "Delete Per&manently\tShift+Del 1039", "-", "&Save Selected Items 1027",
+        "&Copy Selected Items 1025", "Copy &URLs 1026", "-", "Select &All 1050", "&Invert Selection 1051", "-",
+        "&Properties\tAlt+Enter 1029", "<"};
     EXPECT_EQ(items, expectedPopups);
     DestroyMenu(bar);
     DestroyMenu(popups);
 }
 
-TEST(MenuResources, AcceleratorTableHoldsExactlyFifteenKeys)
+TEST(MenuResources, AcceleratorTableHoldsExactlySixteenKeys)
 {
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_TRUE(table != NULL);
@@ -216,7 +230,7 @@ TEST(MenuResources, AcceleratorTableHoldsExactlyFifteenKeys)
     const ACCEL expected[] = {
         {ctrl, 'A', 1050}, {ctrl, 'C', 1025}, {ctrl, 'F', 1030}, {ctrl, 'E', 1121}, {ctrl, 'S', 1027}, {ctrl, 'O', 1020},
         {ctrl, '1', 1060}, {ctrl, '2', 1061}, {alt, '1', 1022}, {alt, '2', 1021}, {alt, '3', 1023},
-        {plain, VK_F1, 1038}, {plain, VK_F3, 1031}, {plain, VK_F5, 1028}, {alt, 'P', 1100}};
+        {plain, VK_F1, 1038}, {plain, VK_F3, 1031}, {plain, VK_F5, 1028}, {alt, 'P', 1100}, {alt, VK_RETURN, 1029}};
     ASSERT_EQ(count, countof(expected));
     for (int i = 0; i < count; i++) {
         EXPECT_EQ(keys[i].fVirt & 0x7F, expected[i].fVirt) << i;

@@ -22,6 +22,7 @@ struct PayloadCase {
     long long DeclaredSize;   // -1: the payload's own size
     int Kind;
     std::string Status;
+    const char *Encoding = nullptr;  // Content-Encoding header, if any
 };
 
 std::vector<PayloadCase> PayloadCases()
@@ -35,6 +36,7 @@ std::vector<PayloadCase> PayloadCases()
     std::string font = std::string("\0\1\0\0\0\x0A\0\x80", 8) + std::string(600, '\x11');
     std::string longText(100000, 'x');
     std::string garbageJpeg = "\xFF\xD8\xFF\xE0" + std::string(300, '\x5A');
+    std::string gzip = std::string("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10) + std::string(27, 'k');
     return {
         {"png", "image/png", png, -1, PREVIEW_IMAGE, "48 x 32 pixels, PNG, " + Size(png.size())},
         {"jpeg", "image/jpeg", jpeg, -1, PREVIEW_IMAGE, "80 x 32 pixels, JPEG, " + Size(jpeg.size())},
@@ -60,6 +62,12 @@ std::vector<PayloadCase> PayloadCases()
         {"stored size beyond the file", "text/plain", "abc", 10, PREVIEW_TEXT, "Text, 10 B"},
         {"image over 32 MiB", "image/png", png, 40LL * 1024 * 1024, PREVIEW_MESSAGE,
          "Image too large to preview (40.00 MB)."},
+        {"utf-16 by its mark", "application/octet-stream", std::string("\xFF\xFEH\0i\0", 6), -1, PREVIEW_TEXT,
+         "Text, 6 B"},
+        // A compressed body is neither the text nor the picture its type says.
+        {"gzip", "text/html", gzip, -1, PREVIEW_HEX, "Compressed (gzip), 37 B", "gzip"},
+        {"br", "image/png", css, -1, PREVIEW_HEX, "Compressed (br), " + Size(css.size()), "BR"},
+        {"identity", "text/css", css, -1, PREVIEW_TEXT, "Text, " + Size(css.size()), "identity"},
     };
 }
 
@@ -73,10 +81,13 @@ protected:
         RemoveTree(Folder);
     }
 
-    std::string WriteEntry(const std::string &payload, long long declared, const char *mediaType)
+    std::string WriteEntry(const std::string &payload, long long declared, const char *mediaType,
+                           const char *encoding = nullptr)
     {
         CacheFileSpec recipe = SimpleCacheSpec("file");
         recipe.Headers.push_back({"Content-Type", mediaType});
+        if (encoding)
+            recipe.Headers.push_back({"Content-Encoding", encoding});
         recipe.Payload = payload;
         recipe.DeclaredPayloadSize = declared;
         std::string path = Folder + "\\entry";
@@ -90,7 +101,7 @@ protected:
 TEST_F(PreviewContentTest, EachKindOfPayloadGetsItsViewAndStatusLine)
 {
     for (const PayloadCase &c : PayloadCases()) {
-        std::string path = WriteEntry(c.Payload, c.DeclaredSize, c.MediaType);
+        std::string path = WriteEntry(c.Payload, c.DeclaredSize, c.MediaType, c.Encoding);
         PreviewContent content = {};
         LoadPreviewContent(path.c_str(), c.MediaType, &content);
         EXPECT_EQ(content.Kind, c.Kind) << c.Name;
@@ -98,10 +109,10 @@ TEST_F(PreviewContentTest, EachKindOfPayloadGetsItsViewAndStatusLine)
         EXPECT_EQ(content.Image != NULL, c.Kind == PREVIEW_IMAGE) << c.Name;
         EXPECT_EQ(content.Text != NULL, c.Kind == PREVIEW_TEXT || c.Kind == PREVIEW_HEX) << c.Name;
         if (c.Kind == PREVIEW_TEXT && c.DeclaredSize > 0) {
-            EXPECT_STREQ(content.Text, "abc       ") << "zeros shown as blanks";
+            EXPECT_STREQ(content.Text, L"abc       ") << "zeros shown as blanks";
         }
         if (c.Name == std::string("long text")) {
-            EXPECT_EQ(lstrlenA(content.Text), PREVIEW_TEXT_LIMIT);
+            EXPECT_EQ(lstrlenW(content.Text), PREVIEW_TEXT_LIMIT);
         }
         FreePreviewContent(&content);
         EXPECT_EQ(content.Image, nullptr);
@@ -216,27 +227,39 @@ TEST_F(PreviewContentTest, PicturesAreFittedCentredNeverEnlargedOnACheckerboard)
     EXPECT_EQ(corner, RGB(224, 224, 224)) << "a transparent corner shows the checkerboard's first square";
 }
 
-TEST(PreviewText, LineEndsNulBytesAndHexDump)
+TEST(PreviewText, EncodingsLineEndsNulBytesAndHexDump)
 {
     const struct {
         std::string In;
-        const char *Out;
+        int SaysUtf8;
+        int Encoding;
+        const wchar_t *Out;
     } texts[] = {
-        {"a\rb\nc\r\nd", "a\r\nb\r\nc\r\nd"},
-        {"\r\n\r\n", "\r\n\r\n"},
-        {"\n\r", "\r\n\r\n"},
-        {std::string("x\0y", 3), "x y"},
-        {"caf\xE9", "caf\xE9"},
+        {"a\rb\nc\r\nd", 0, TEXT_ANSI, L"a\r\nb\r\nc\r\nd"},
+        {"\n\r", 0, TEXT_ANSI, L"\r\n\r\n"},
+        {std::string("x\0y", 3), 0, TEXT_ANSI, L"x y"},
+        {"caf\xE9", 0, TEXT_ANSI, L"caf\u00E9"},
+        // UTF-8 by its bytes, by its mark, by the response's charset.
+        {"caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", 0, TEXT_UTF8, L"caf\u00E9 \u65E5\u672C"},
+        {"\xEF\xBB\xBFhi", 0, TEXT_UTF8, L"hi"},
+        {"plain", 1, TEXT_UTF8, L"plain"},
+        // A character cut by the read limit is left out.
+        {"\xC3\xA9\xE6\x97", 0, TEXT_UTF8, L"\u00E9"},
+        {std::string("\xFF\xFEH\0\n\0\xE5\x65", 8), 0, TEXT_UTF16LE, L"H\r\n\u65E5"},
+        {std::string("\xFE\xFF\0H\0i", 6), 1, TEXT_UTF16BE, L"Hi"},
     };
     for (const auto &t : texts) {
-        char *text = MakePreviewText((const unsigned char *)t.In.data(), (unsigned int)t.In.size());
-        EXPECT_STREQ(text, t.Out);
+        const unsigned char *bytes = (const unsigned char *)t.In.data();
+        int encoding = ChooseTextEncoding(bytes, (unsigned int)t.In.size(), t.SaysUtf8);
+        EXPECT_EQ(encoding, t.Encoding) << t.In;
+        WCHAR *text = MakePreviewText(bytes, (unsigned int)t.In.size(), encoding);
+        EXPECT_STREQ(text, t.Out) << t.In;
         HeapFree(GetProcessHeap(), 0, text);
     }
     std::string bytes = std::string("\x89PNG\r\n\x1a\n", 8) + "0123456789ABCDEFxyz";
-    char *dump = MakeHexDump((const unsigned char *)bytes.data(), (unsigned int)bytes.size());
-    EXPECT_STREQ(dump, "00000000  89 50 4E 47 0D 0A 1A 0A 30 31 32 33 34 35 36 37  .PNG....01234567\r\n"
-                       "00000010  38 39 41 42 43 44 45 46 78 79 7A                 89ABCDEFxyz\r\n");
+    WCHAR *dump = MakeHexDump((const unsigned char *)bytes.data(), (unsigned int)bytes.size());
+    EXPECT_STREQ(dump, L"00000000  89 50 4E 47 0D 0A 1A 0A 30 31 32 33 34 35 36 37  .PNG....01234567\r\n"
+                       L"00000010  38 39 41 42 43 44 45 46 78 79 7A                 89ABCDEFxyz\r\n");
     HeapFree(GetProcessHeap(), 0, dump);
 }
 
@@ -354,15 +377,22 @@ TEST_F(PreviewPaneTest, AltPOpensThePaneBetweenListAndStatusBarAndClosesIt)
     EXPECT_EQ(GetMenuState(MainMenuBar, IDM_PREVIEW_PANE, MF_BYCOMMAND) & MF_CHECKED, 0u);
 }
 
-TEST_F(PreviewPaneTest, ListKeepsAFewRowsWhenTheWindowIsSmall)
+TEST_F(PreviewPaneTest, ListKeepsThreeFullRowsAboveItsScrollBar)
 {
+    // A height saved in a maximized window is lowered at a normal start.
+    WriteSetting("Preview", "Show", "1");
+    WriteSetting("Preview", "Height", "900");
     Create();
-    RunCommand(Main, IDM_PREVIEW_PANE);
+    EXPECT_LT(PreviewPane.Height, 480);
+    EXPECT_GE(SendMessageA(ListViewHandle, LVM_GETCOUNTPERPAGE, 0, 0), 3);
+    // A window made small later shows the pane smaller but keeps the height.
+    int height = PreviewPane.Height;
     SetWindowPos(Main, NULL, 0, 0, 400, 240, SWP_NOMOVE | SWP_NOZORDER);
-    RECT list = ChildRect(ListViewHandle), pane = ChildRect(PreviewPane.Window), status = ChildRect(StatusBarHandle);
-    EXPECT_GE(list.bottom - list.top, 80);
+    RECT pane = ChildRect(PreviewPane.Window), status = ChildRect(StatusBarHandle);
+    EXPECT_TRUE(GetWindowLongA(ListViewHandle, GWL_STYLE) & WS_HSCROLL) << "ten columns are wider than 400 pixels";
+    EXPECT_GE(SendMessageA(ListViewHandle, LVM_GETCOUNTPERPAGE, 0, 0), 3);
     EXPECT_LE(pane.bottom, status.top);
-    EXPECT_EQ(PreviewPane.Height, PREVIEW_DEFAULT_HEIGHT) << "the remembered height is kept";
+    EXPECT_EQ(PreviewPane.Height, height) << "the remembered height is kept";
 }
 
 TEST_F(PreviewPaneTest, PaneFollowsTheFocusedRow)

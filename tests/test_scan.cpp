@@ -148,18 +148,26 @@ TEST_F(ScanTest, TitleAndEmptyListText)
     ASSERT_EQ(probe, INVALID_HANDLE_VALUE);
     std::string missingText = "Could not access cache directory.\n\nError: " + SystemText(GetLastError());
 
-    struct Case { std::string Folder; std::string Title; std::string EmptyText; int Access; };
+    // A folder that holds files but no bucket folder, and a file named as
+    // the folder.
+    std::string flat = Folder + "\\flat", file = flat + "\\readme.txt";
+    CreateDirectoryA(flat.c_str(), NULL);
+    WriteBytesToFile(file, "not a cache");
+    const std::string none = "No cache files in this folder.";
+    struct Case { std::string Folder; std::string Title; std::vector<std::string> EmptyText; int Access; };
     const Case cases[] = {
-        {Folder, "Marrowick:  " + Folder, "<null>", 1},
-        {missing, "Marrowick:  " + missing, missingText, 0},
-        {"", "Marrowick", "<null>", 0},
+        {Folder, "Marrowick:  " + Folder, {"<null>", none}, 1},
+        {flat, "Marrowick:  " + flat, {"<null>", none}, 1},
+        {missing, "Marrowick:  " + missing, {missingText}, 0},
+        {file, "Marrowick:  " + file, {"Could not access cache directory.\n\nNot a folder."}, 0},
+        {"", "Marrowick", {"<null>"}, 0},
     };
     for (const Case &c : cases) {
         BoxCapture boxes;
         EmptyTexts.clear();
         Scan(c.Folder);
         EXPECT_EQ(Title(), c.Title);
-        EXPECT_EQ(EmptyTexts, std::vector<std::string>{c.EmptyText}) << c.Folder;
+        EXPECT_EQ(EmptyTexts, c.EmptyText) << c.Folder;
         EXPECT_EQ((int)SendMessageA(List, LVM_GETITEMCOUNT, 0, 0), 0);
         // A missing cache folder makes every bucket fail with "not found":
         // no message box, only the list's text.

@@ -229,7 +229,7 @@ TEST_F(SettingsFileTest, WriteSettingIntWritesSignedDecimal)
 {
     const int values[] = {0, -1, 259, (int)0x80000000, 2147483647};
     for (int v : values) {
-        WriteSettingInt("Options", "Value", v, Path.c_str());
+        WriteSettingInt("Options", "Value", v);
         char text[32];
         GetPrivateProfileStringA("Options", "Value", "", text, sizeof(text), Path.c_str());
         EXPECT_EQ(std::string(text), std::to_string(v));

@@ -163,6 +163,35 @@ TEST_F(StatusTest, StatusBarHasTwoPartsAndShowsProgress)
     EXPECT_FALSE(GetUpdateRect(StatusBarHandle, NULL, FALSE));
 }
 
+// Part 0 is wide enough for whatever it says; a find miss stays until the
+// selection changes.
+TEST_F(StatusTest, FirstPartFitsItsText)
+{
+    auto fits = [](const std::string &text) {
+        RECT part = {};
+        SendMessageA(StatusBarHandle, SB_GETRECT, 0, (LPARAM)&part);
+        HDC dc = GetDC(StatusBarHandle);
+        HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(StatusBarHandle, WM_GETFONT, 0, 0));
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, text.c_str(), (int)text.size(), &size);
+        SelectObject(dc, old);
+        ReleaseDC(StatusBarHandle, dc);
+        return part.right - part.left >= size.cx + 8;
+    };
+    Fill(20000, {4000000000u, 4000000000u});
+    SelectedSizeTotal = 20000LL * 4000000000LL;
+    RefreshStatus();
+    EXPECT_TRUE(fits(StatusText(0))) << StatusText(0);
+    const std::string miss = "Cannot find \"" + std::string(60, 'w') + "\"";
+    ShowStatusNote(miss.c_str());
+    RefreshStatus();
+    EXPECT_EQ(StatusText(0), miss);
+    EXPECT_TRUE(fits(miss));
+    ClearStatusNote();
+    RefreshStatus();
+    EXPECT_EQ(StatusText(0).rfind("20000 item(s), 2 selected", 0), 0u) << StatusText(0);
+}
+
 TEST_F(StatusTest, ButtonsAndTextFollowTheSelection)
 {
     struct Case {

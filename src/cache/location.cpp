@@ -1,5 +1,6 @@
 // Cache location: finds the client's two HTTP cache folders below its
-// installation folder, from its registry key or the Program Files folder.
+// installation folder, from its machine-wide or per-user registry key or the
+// Program Files folder.
 #include "marrowick.h"
 
 #include <shlobj.h>
@@ -41,6 +42,16 @@ int DetectCachePath(char *buffer, int index)
                            sizeof(installPath)) &&
         installPath[0])
         return JoinCachePath(buffer, installPath, "", sub);
+    // A client installed for one user only registers SteamPath under the
+    // user's own key, written with forward slashes ("c:/games/steam").
+    if (ReadRegistryString(HKEY_CURRENT_USER, "Software\\Valve\\Steam", "SteamPath", installPath,
+                           sizeof(installPath)) &&
+        installPath[0]) {
+        for (char *p = installPath; *p; p++)
+            if (*p == '/')
+                *p = '\\';
+        return JoinCachePath(buffer, installPath, "", sub);
+    }
 
     char programFiles[MAX_PATH];
     if (FAILED(SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, programFiles)) ||

@@ -40,6 +40,13 @@ void SetCacheWindowTitle(HWND mainWindow, const char *folder)
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
 }
 
+// 1 when `path` is a file, not a folder.
+static int NamesFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 int CheckCacheFolderAccess(HWND listView, const char *folder)
 {
     if (!folder || !*folder) {
@@ -57,11 +64,17 @@ int CheckCacheFolderAccess(HWND listView, const char *folder)
     }
     // The system text usually ends with a line break; the list view centres
     // the whole text, so it does no harm.
+    DWORD error = GetLastError();
     char systemText[SYSTEM_TEXT_SIZE] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, GetLastError(),
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error,
                    MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), systemText, sizeof(systemText), NULL);
     char text[SCAN_PATH_SIZE];
-    wsprintfA(text, "Could not access cache directory.\n\nError: %s", systemText);
+    // "folder\*" of a file fails with a code that depends on the system
+    // ("Invalid name." under Wine, "The directory name is invalid." on Windows).
+    if (NamesFile(folder))
+        lstrcpyA(text, "Could not access cache directory.\n\nNot a folder.");
+    else
+        wsprintfA(text, "Could not access cache directory.\n\nError: %s", systemText);
     SendMessageA(listView, WM_SETEMPTYTEXT, 0, (LPARAM)text);
     return 0;
 }
@@ -129,7 +142,9 @@ int ScanCacheFolder(HWND owner, const char *folder)
     char folderPart[MAX_PATH];
     lstrcpynA(folderPart, folder, sizeof(folderPart));
     char path[SCAN_PATH_SIZE];
-    for (unsigned long bucket = 0; bucket < BUCKET_COUNT && !RunStopRequested(); ++bucket) {
+    // Below a file every bucket would fail with a box of its own.
+    unsigned long buckets = NamesFile(folder) ? 0 : BUCKET_COUNT;
+    for (unsigned long bucket = 0; bucket < buckets && !RunStopRequested(); ++bucket) {
         wsprintfA(path, "%s\\%2.2lx\\*", folderPart, bucket);
         ScanBucketFolder(owner, path, (int)bucket);
     }
@@ -145,7 +160,7 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     if (!folder)
         folder = "";
     SetCacheWindowTitle(mainWindow, folder);
-    CheckCacheFolderAccess(listView, folder);
+    int accessible = CheckCacheFolderAccess(listView, folder);
 
     BeginBusyRun();
     // The list lets go of the old rows before the store drops them (it asks
@@ -163,5 +178,10 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
         SortList(listView, AppSettings.SortByColumn);
     else if (shown)
         ShowRowView(listView, 0);
+    // A readable folder without a single cache file (the client's root
+    // folder, a flat folder of files) says so instead of an empty list; a
+    // scan stopped by Esc has not looked everywhere.
+    if (accessible && !RunStopRequested() && RowStore.Count == 0)
+        SendMessageA(listView, WM_SETEMPTYTEXT, 0, (LPARAM) "No cache files in this folder.");
     EndBusyRun();
 }

@@ -57,9 +57,14 @@ static void DoCopyCacheFiles(HWND mainWindow, int)
     RequestStatusUpdate(mainWindow);
 }
 
-static void DoDeleteFiles(HWND mainWindow, int)
+static void DoDeleteFiles(HWND mainWindow, int command)
 {
-    DeleteSelectedCacheFiles(mainWindow, ListViewHandle, AppSettings.CacheFolder, AppSettings.DeleteToRecycle);
+    // Shift+Del deletes for good whatever the Recycle Bin option says.
+    int toRecycle = command == IDM_DELETE_PERMANENTLY ? 0 : AppSettings.DeleteToRecycle;
+    DeleteSelectedCacheFiles(mainWindow, ListViewHandle, AppSettings.CacheFolder, toRecycle);
+    // A deleted row leaves the selection without a selection change on
+    // some systems: count the total again and show the new counts.
+    RecountSelectedSize(ListViewHandle);
     RequestStatusUpdate(mainWindow);
 }
 
@@ -177,6 +182,7 @@ static const CommandEntry CommandTable[] = {
     {IDM_OPEN_LINK, IDM_OPEN_LINK, NEEDS_ONE_SELECTED, DoOpenLink},
     {IDM_COPY_CACHE_FILES, IDM_COPY_CACHE_FILES, NEEDS_SELECTION, DoCopyCacheFiles},
     {IDM_DELETE_FILES, IDM_DELETE_FILES, NEEDS_SELECTION, DoDeleteFiles},
+    {IDM_DELETE_PERMANENTLY, IDM_DELETE_PERMANENTLY, NEEDS_SELECTION, DoDeleteFiles},
     {IDM_COPY_ITEMS, IDM_COPY_ITEMS, NEEDS_SELECTION, DoCopyItems},
     {IDM_COPY_URLS, IDM_COPY_URLS, NEEDS_SELECTION, DoCopyUrls},
     {IDM_SAVE_ITEMS, IDM_SAVE_ITEMS, NEEDS_SELECTION, DoSaveItems},
@@ -268,8 +274,8 @@ void SetFileMenuDefaultItem(void)
 
 // Items grayed by the selection count, in the menu bar and the file menu.
 static const int OneSelectedItems[] = {IDM_OPEN_CACHE_FILE, IDM_OPEN_LINK, IDM_PROPERTIES};
-static const int SelectionItems[] = {IDM_COPY_CACHE_FILES, IDM_DELETE_FILES, IDM_COPY_ITEMS, IDM_COPY_URLS,
-                                     IDM_SAVE_ITEMS};
+static const int SelectionItems[] = {IDM_COPY_CACHE_FILES, IDM_DELETE_FILES, IDM_DELETE_PERMANENTLY,
+                                     IDM_COPY_ITEMS, IDM_COPY_URLS, IDM_SAVE_ITEMS};
 
 static void CheckItem(HMENU menu, int command, int checked)
 {

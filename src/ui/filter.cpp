@@ -12,6 +12,7 @@ char AppliedFilter[FILTER_TEXT_SIZE];
 HWND FilterBoxHandle;
 
 static HWND FilterClearButton;     // "x" right of the box, enabled while it holds text
+static HWND ClearButtonTip;        // its tooltip
 static WNDPROC PreviousFilterBoxProc;
 static int FilterBoxHeight;
 
@@ -222,9 +223,31 @@ static LRESULT CALLBACK FilterBoxProc(HWND box, UINT message, WPARAM wParam, LPA
     return CallWindowProcA(PreviousFilterBoxProc, box, message, wParam, lParam);
 }
 
+// The clear button's tooltip. It is registered on the toolbar by the
+// button's rectangle (kept up to date by PlaceFilterBox), not on the button
+// itself: a disabled button gets no mouse messages, its parent gets them.
+// The button's own messages are relayed too, so the tip shows either way.
+static void AddClearButtonTip(HWND toolbar)
+{
+    ClearButtonTip = CreateWindowExA(0, TOOLTIPS_CLASSA, NULL, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, toolbar, NULL,
+                                     AppInstance, NULL);
+    if (!ClearButtonTip)
+        return;
+    TTTOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = toolbar;
+    tool.uId = IDC_FILTER_CLEAR;
+    tool.lpszText = (LPSTR) "Clear the filter (Esc)";
+    SendMessageA(ClearButtonTip, TTM_ADDTOOLA, 0, (LPARAM)&tool);
+    tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
+    tool.uId = (UINT_PTR)FilterClearButton;
+    SendMessageA(ClearButtonTip, TTM_ADDTOOLA, 0, (LPARAM)&tool);
+}
+
 HWND CreateFilterBox(HWND toolbar)
 {
-    HWND box = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0,
+    HWND box = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
                                FILTER_BOX_WIDTH, 0, toolbar, (HMENU)(INT_PTR)IDC_FILTER_BOX, AppInstance, NULL);
     FilterBoxHandle = box;
     if (!box)
@@ -245,6 +268,7 @@ HWND CreateFilterBox(HWND toolbar)
     FilterClearButton = CreateWindowExA(0, "BUTTON", "x", WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, 0, 0, 0,
                                         0, toolbar, (HMENU)(INT_PTR)IDC_FILTER_CLEAR, AppInstance, NULL);
     SendMessageA(FilterClearButton, WM_SETFONT, (WPARAM)font, FALSE);
+    AddClearButtonTip(toolbar);
     return box;
 }
 
@@ -269,6 +293,12 @@ void PlaceFilterBox(void)
         width = 0;
     MoveWindow(FilterBoxHandle, left, top, width, FilterBoxHeight, TRUE);
     MoveWindow(FilterClearButton, left + width, top, FilterBoxHeight, FilterBoxHeight, TRUE);
+    TTTOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = ToolbarHandle;
+    tool.uId = IDC_FILTER_CLEAR;
+    SetRect(&tool.rect, left + width, top, left + width + FilterBoxHeight, top + FilterBoxHeight);
+    SendMessageA(ClearButtonTip, TTM_NEWTOOLRECTA, 0, (LPARAM)&tool);
 }
 
 void FocusFilterBox(void)

@@ -91,7 +91,11 @@ void FindNextRow(HWND listView, FINDREPLACEA *state)
 {
     int row = FindMatchingRow(listView, state);
     if (row == -1) {
-        MessageBeep(MB_ICONASTERISK);   // the selection stays as it was
+        // The selection stays as it was; the note stays until it changes.
+        MessageBeep(MB_ICONASTERISK);
+        char note[24 + FIND_TEXT_SIZE];
+        wsprintfA(note, "Cannot find \"%s\"", state->lpstrFindWhat);
+        ShowStatusNote(note);
         return;
     }
     // The hit becomes the only selected row and takes the focus mark and

@@ -24,6 +24,10 @@ void LayoutMainWindow(WPARAM sizeType, LPARAM clientSize)
     int height = HIWORD(clientSize);
     SendMessageA(ToolbarHandle, TB_AUTOSIZE, 0, 0);
     PlaceFilterBox();
+    // The main window (no WS_CLIPCHILDREN) erases its newly exposed band
+    // after the box moved into it, over the box; the box, a child of the
+    // toolbar, is not painted again unless the toolbar is, with its children.
+    RedrawWindow(ToolbarHandle, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     // A status bar places itself along the bottom edge on any WM_SIZE.
     SendMessageA(StatusBarHandle, WM_SIZE, 0, 0);
     int top = ClientHeight(ToolbarHandle) + LIST_GAP_BELOW_TOOLBAR;

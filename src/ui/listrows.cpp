@@ -37,6 +37,7 @@ void HideRowView(HWND listView)
     SendMessageA(listView, LVM_SETITEMCOUNT, 0, 0);
     ViewUpdating = 0;
     ClearSelectionMarks();
+    ClearStatusNote();
     FocusedRow = -1;
     PreviewViewChanged(1);
 }
@@ -124,6 +125,8 @@ static void OnRowsStateChanged(HWND mainWindow, int from, int to, UINT oldState,
         FocusedRow = (newState & LVIS_FOCUSED) ? ShownRowAt(from) : -1;
     if (!((oldState | newState) & LVIS_SELECTED))
         return;
+    // A find miss is said until the selection changes.
+    ClearStatusNote();
     int selected = (newState & LVIS_SELECTED) != 0;
     if (from < 0) {     // every row at once
         from = 0;

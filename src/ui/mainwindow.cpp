@@ -34,17 +34,25 @@ ATOM RegisterMainWindowClass(void)
 
 HWND CreateMainWindow(void)
 {
-    // The real size and position come from RestoreWindowPlacement at the end
-    // of WM_CREATE; the class supplies the menu bar.
-    return CreateWindowExA(0, MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, AppInstance, NULL);
+    // The class supplies the menu bar.
+    HWND window = CreateWindowExA(0, MAIN_WINDOW_CLASS, MAIN_WINDOW_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, AppInstance, NULL);
+    // The real size and position once the window exists: Wine maximizes a
+    // window that became maximized during WM_CREATE once more at the end of
+    // its creation, and so takes the maximized rectangle for the normal one.
+    if (window) {
+        RestoreWindowPlacement(window);
+        FitPreviewHeightToWindow(window);
+    }
+    return window;
 }
 
 BOOL RouteKeyboardMessage(MSG *msg, HWND mainWindow, HACCEL accelerators)
 {
     // Accelerators first, whatever window the key is meant for, so Ctrl+C in
     // the find dialog's edit field copies the selected rows, not the text.
-    if (TranslateAcceleratorA(mainWindow, accelerators, msg)) {
+    // Ctrl+C and Ctrl+A in the preview's text act on that text.
+    if (!IsPreviewTextKey(msg) && TranslateAcceleratorA(mainWindow, accelerators, msg)) {
         // Wine opens the menu bar when Alt goes up unless some key went
         // through DefWindowProc while it was down; the accelerator took the
         // key (Alt+1, Alt+P), so hand it on there too or the next arrow key
@@ -78,6 +86,9 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
     ToolbarHandle = CreateToolbar(window);
     CreateFilterBox(ToolbarHandle);
     ListViewHandle = CreateCacheListView(window);
+    // Tab follows the order of the children: the list first, then the
+    // toolbar's filter box, then the preview pane's text.
+    SetWindowPos(ToolbarHandle, ListViewHandle, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     StatusBarHandle = CreateStatusBar(window);
     FocusWindow = ListViewHandle;
     // The class menu arrives in the creation data; GetMenu is the fallback
@@ -93,7 +104,6 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
     ReportFileName[0] = '\0';
     SetFileMenuDefaultItem();
     FindMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
-    RestoreWindowPlacement(window);
     return 0;
 }
 
@@ -106,11 +116,17 @@ static LRESULT OnClose(HWND window)
         DeferUntilIdle(window, WM_CLOSE, 0);
         return 0;
     }
+    SettingsWriteError = ERROR_SUCCESS;
     SaveSettings();
     if (IsFullFolderPath(AppSettings.TempOpenFolder) == 1)
         DeleteFolderTree(AppSettings.TempOpenFolder);
     SaveWindowPlacement(window, ListViewHandle);
     SavePreviewSettings();
+    // A read-only file or folder: one box for all the keys, and close anyway.
+    if (SettingsWriteError != ERROR_SUCCESS) {
+        SetLastError(SettingsWriteError);
+        ShowErrorBox(window, "Could not save the settings to %s\n\n%s", SettingsFilePath);
+    }
     DestroyWindow(window);
     return 0;
 }
@@ -201,6 +217,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         return OnNotify(window, (NMHDR *)lParam);
     case WM_CONTEXTMENU:
+        // A right click on the caption comes from the window itself: the
+        // default procedure opens the system menu there.
+        if ((HWND)wParam == window)
+            break;
         return OnContextMenu(window, (HWND)wParam, lParam);
     case WM_INITMENU:
     case WM_INITMENUPOPUP:

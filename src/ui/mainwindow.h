@@ -36,7 +36,11 @@ extern int StatusUpdatePending;
 // last '\') is replaced by ".cfg", or ".cfg" is appended. `path` holds MAX_PATH.
 void MakeSettingsFilePath(const char *exePath, char *path);
 void GetSettingsFilePath(char *path);
-BOOL WriteSettingInt(const char *section, const char *key, int value, const char *file);
+// The first error of a settings write since it was last set to 0, or 0.
+extern DWORD SettingsWriteError;
+// One key of SettingsFilePath; a failure is kept in SettingsWriteError.
+BOOL WriteSettingText(const char *section, const char *key, const char *text);
+BOOL WriteSettingInt(const char *section, const char *key, int value);
 // Parses up to `count` comma-separated integers over `slots`; slots after the
 // last entry keep their values. Returns the number of slots written.
 int ParseIntList(const char *text, int count, int *slots);
@@ -49,7 +53,8 @@ void SaveWindowPlacement(HWND window, HWND listView);
 // Registers MAIN_WINDOW_CLASS with AppInstance; 0 on failure.
 ATOM RegisterMainWindowClass(void);
 // Creates the main window (WM_CREATE builds the children and reads the
-// settings from SettingsFilePath); null on failure.
+// settings from SettingsFilePath) and places it as it was saved, maximized
+// or hidden; null on failure.
 HWND CreateMainWindow(void);
 // The keyboard steps of the message loop: accelerators for every window of
 // the thread, then dialog navigation of the main window and of the find

@@ -98,19 +98,34 @@ void RequestStatusUpdate(HWND mainWindow)
     }
 }
 
+// Halfway between two colours: the selection of a list without the focus.
+static COLORREF MixColors(COLORREF a, COLORREF b)
+{
+    return RGB((GetRValue(a) + GetRValue(b)) / 2, (GetGValue(a) + GetGValue(b)) / 2, (GetBValue(a) + GetBValue(b)) / 2);
+}
+
 static LRESULT OnCustomDraw(NMLVCUSTOMDRAW *draw)
 {
+    int unfocused = GetFocus() != draw->nmcd.hdr.hwndFrom;
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
-        return AppSettings.MarkEmptyFiles ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+        return AppSettings.MarkEmptyFiles || unfocused ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT: {
         // An owner-data list has no item data: the size is the store's.
         int row = ShownRowAt((int)draw->nmcd.dwItemSpec);
-        if (row >= 0 && RowStore.Rows[row].PayloadSize == 0)
+        if (AppSettings.MarkEmptyFiles && row >= 0 && RowStore.Rows[row].PayloadSize == 0)
             draw->clrTextBk = EmptyRowBackground;
+        // Wine draws the selection of a list without the focus in the
+        // button face colour, next to invisible on the white rows: while
+        // the filter box or the preview has the keyboard the rows are
+        // drawn as unselected, on a pale highlight colour.
+        if (unfocused && (draw->nmcd.uItemState & CDIS_SELECTED)) {
+            draw->nmcd.uItemState &= ~(UINT)CDIS_SELECTED;
+            draw->clrTextBk = MixColors(GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_WINDOW));
+            draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+        }
         return CDRF_DODEFAULT;
     }
-        return CDRF_DODEFAULT;
     default:
         return 0;
     }
@@ -134,6 +149,19 @@ static void SupplyToolTipText(NMHDR *header)
     info->uFlags |= TTF_DI_SETITEM;
 }
 
+// Keys that act only while the list has the keyboard: Del and Shift+Del
+// must not delete rows while the filter box is being edited.
+static void OnListKey(HWND mainWindow, WORD key)
+{
+    int command = 0;
+    if (key == 'A' && GetKeyState(VK_CONTROL) < 0)
+        command = IDM_SELECT_ALL;
+    else if (key == VK_DELETE && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0)
+        command = GetKeyState(VK_SHIFT) < 0 ? IDM_DELETE_PERMANENTLY : IDM_DELETE_FILES;
+    if (command)
+        PostMessageA(mainWindow, WM_COMMAND, command, 0);
+}
+
 static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
 {
     PreviewListChanged(header);
@@ -142,8 +170,7 @@ static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
         return result;
     switch (header->code) {
     case LVN_KEYDOWN:
-        if (((NMLVKEYDOWN *)header)->wVKey == 'A' && GetKeyState(VK_CONTROL) < 0)
-            PostMessageA(mainWindow, WM_COMMAND, IDM_SELECT_ALL, 0);
+        OnListKey(mainWindow, ((NMLVKEYDOWN *)header)->wVKey);
         return 0;
     case LVN_COLUMNCLICK:
         AppSettings.SortByColumn = NextSortKey(AppSettings.SortByColumn, ((NMLISTVIEW *)header)->iSubItem);

@@ -25,7 +25,7 @@ const char KEY_HEIGHT[] = "Height";
 
 enum {
     SPLITTER_SIZE = 5,      // the strip along the pane's top edge
-    LIST_MIN_HEIGHT = 80,   // the list keeps its header and a few rows
+    LIST_MIN_ROWS = 3,      // full rows the list keeps above the pane
     STATUS_MARGIN = 4,
     PREVIEW_TIMER = 1
 };
@@ -33,6 +33,9 @@ enum {
 HFONT TextFont;        // fixed pitch, for the edit control
 int StatusHeight;      // of the bottom line
 int DragOffset = -1;   // cursor y within the splitter while dragging
+WNDPROC PreviousTextViewProc;
+// The shown text's extent in the view's font, for its scroll bars.
+int TextWidth, TextHeight;
 
 void LayoutMain(HWND mainWindow)
 {
@@ -85,10 +88,101 @@ void PaintPane(HWND pane)
     EndPaint(pane, &ps);
 }
 
+// Scroll bars only where the text needs them. The edit control keeps its
+// bars shown (disabled) whenever it has the styles, so the styles come and
+// go with the need; each bar's need depends on whether the other is shown.
+// Returns 1 when a bar appeared or went.
+int FitTextScrollBars(void)
+{
+    HWND view = PreviewPane.TextView;
+    RECT outer;
+    GetWindowRect(view, &outer);
+    DWORD margins = (DWORD)SendMessageW(view, EM_GETMARGINS, 0, 0);
+    int width = (int)(outer.right - outer.left) - 2 * GetSystemMetrics(SM_CXEDGE) - LOWORD(margins) - HIWORD(margins);
+    int height = (int)(outer.bottom - outer.top) - 2 * GetSystemMetrics(SM_CYEDGE);
+    int across = TextWidth > width;
+    int down = TextHeight > height - (across ? GetSystemMetrics(SM_CYHSCROLL) : 0);
+    across = TextWidth > width - (down ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+    LONG style = GetWindowLongW(view, GWL_STYLE);
+    int changed = ((style & WS_HSCROLL) != 0) != across || ((style & WS_VSCROLL) != 0) != down;
+    if (changed) {
+        ShowScrollBar(view, SB_HORZ, across);
+        ShowScrollBar(view, SB_VERT, down);
+    }
+    return changed;
+}
+
+// Measures the text about to be shown: its lines and its widest line.
+void MeasureText(const WCHAR *text)
+{
+    TextWidth = TextHeight = 0;
+    if (!text || !text[0])
+        return;
+    HDC dc = GetDC(PreviewPane.TextView);
+    HGDIOBJ old = SelectObject(dc, TextFont);
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    int lines = 0;
+    for (const WCHAR *line = text; *line;) {
+        const WCHAR *end = line;
+        while (*end && *end != '\r')
+            end++;
+        SIZE size = {0, 0};
+        GetTextExtentPoint32W(dc, line, (int)(end - line), &size);
+        if (size.cx > TextWidth)
+            TextWidth = (int)size.cx;
+        lines++;
+        line = *end ? end + 2 : end;  // every line break is CR LF
+    }
+    SelectObject(dc, old);
+    ReleaseDC(PreviewPane.TextView, dc);
+    TextHeight = lines * (int)metrics.tmHeight;
+}
+
 void PlaceTextView(HWND pane)
 {
     RECT area = ContentArea(pane);
     MoveWindow(PreviewPane.TextView, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+    // A bar that appears later has no range yet: the control sets it when
+    // its text is set.
+    if (FitTextScrollBars() && GetWindowTextLengthW(PreviewPane.TextView) > 0) {
+        int length = GetWindowTextLengthW(PreviewPane.TextView);
+        WCHAR *text = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, ((SIZE_T)length + 1) * sizeof(WCHAR));
+        if (text && GetWindowTextW(PreviewPane.TextView, text, length + 1))
+            SetWindowTextW(PreviewPane.TextView, text);
+        if (text)
+            HeapFree(GetProcessHeap(), 0, text);
+    }
+}
+
+// The pane's text keeps Tab for the dialog navigation of the main window
+// (a multi-line edit control would take it and do nothing, being read-only),
+// and selects all and copies its own text on Ctrl+A and Ctrl+C.
+LRESULT CALLBACK TextViewProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_GETDLGCODE: {
+        LRESULT code = CallWindowProcW(PreviousTextViewProc, view, message, wParam, lParam);
+        const MSG *msg = (const MSG *)lParam;
+        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
+            code &= ~(LRESULT)(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+        return code;
+    }
+    case WM_KEYDOWN:
+        if (GetKeyState(VK_CONTROL) < 0 && (wParam == 'A' || wParam == 'C')) {
+            if (wParam == 'A')
+                SendMessageW(view, EM_SETSEL, 0, -1);
+            else
+                SendMessageW(view, WM_COPY, 0, 0);
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == 1 || wParam == 3)
+            return 0;  // Ctrl+A, Ctrl+C: done on the key
+        break;
+    }
+    return CallWindowProcW(PreviousTextViewProc, view, message, wParam, lParam);
 }
 
 // A new height from the splitter, kept between the pane's least height and
@@ -102,7 +196,7 @@ void DragSplitter(HWND pane, int y)
     POINT cursor = {0, y};
     MapWindowPoints(pane, NULL, &cursor, 1);
     int height = (int)paneRect.bottom - (cursor.y - DragOffset);
-    int most = (int)(paneRect.bottom - listRect.top) - LIST_MIN_HEIGHT;
+    int most = (int)(paneRect.bottom - listRect.top) - ListMinHeight();
     if (height > most)
         height = most;
     if (height < PREVIEW_MIN_HEIGHT)
@@ -221,14 +315,21 @@ void OpenPane(HWND mainWindow)
     MeasureStatusLine(PreviewPane.Window);
     TextFont = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
-    PreviewPane.TextView = CreateWindowExA(
-        WS_EX_CLIENTEDGE, "EDIT", "",
-        WS_CHILD | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-        0, 0, 0, 0, PreviewPane.Window, (HMENU)(INT_PTR)IDC_PREVIEW_TEXT, AppInstance, NULL);
-    SendMessageA(PreviewPane.TextView, WM_SETFONT, (WPARAM)TextFont, FALSE);
+    // The only Unicode window of the program: UTF-8 and UTF-16 text shows
+    // as the characters it holds, whatever the ANSI code page.
+    PreviewPane.TextView = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                           WS_CHILD | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                                               ES_AUTOHSCROLL,
+                                           0, 0, 0, 0, PreviewPane.Window, (HMENU)(INT_PTR)IDC_PREVIEW_TEXT,
+                                           AppInstance, NULL);
+    if (!PreviewPane.TextView)
+        return;
+    SendMessageW(PreviewPane.TextView, WM_SETFONT, (WPARAM)TextFont, FALSE);
     // Text set by the program is not bound by the limit for typing, but a
     // 64 KiB payload with lone line feeds doubles: lift it anyway.
-    SendMessageA(PreviewPane.TextView, EM_SETLIMITTEXT, 0, 0);
+    SendMessageW(PreviewPane.TextView, EM_SETLIMITTEXT, 0, 0);
+    PreviousTextViewProc =
+        (WNDPROC)SetWindowLongPtrW(PreviewPane.TextView, GWLP_WNDPROC, (LONG_PTR)TextViewProc);
 }
 
 void ClosePane(void)
@@ -259,8 +360,12 @@ void ShowContent(void)
     // every line set costs the edit control a layout pass.
     if (!textual && IsWindowVisible(view))
         ShowWindow(view, SW_HIDE);
-    if (textual || GetWindowTextLengthA(view) > 0)
-        SetWindowTextA(view, textual && content->Text ? content->Text : "");
+    if (textual || GetWindowTextLengthW(view) > 0) {
+        const WCHAR *text = textual && content->Text ? content->Text : L"";
+        MeasureText(text);
+        FitTextScrollBars();
+        SetWindowTextW(view, text);
+    }
     if (textual && !IsWindowVisible(view))
         ShowWindow(view, SW_SHOWNA);
     if (content->Text)
@@ -301,8 +406,8 @@ void SavePreviewSettings(void)
 {
     if (!PreviewPane.Remember)
         return;
-    WriteSettingInt(PREVIEW_SECTION, KEY_SHOW, PreviewPane.Shown, SettingsFilePath);
-    WriteSettingInt(PREVIEW_SECTION, KEY_HEIGHT, PreviewPane.Height, SettingsFilePath);
+    WriteSettingInt(PREVIEW_SECTION, KEY_SHOW, PreviewPane.Shown);
+    WriteSettingInt(PREVIEW_SECTION, KEY_HEIGHT, PreviewPane.Height);
 }
 
 void ShutdownPreviewPane(void)
@@ -324,13 +429,55 @@ void TogglePreviewPane(HWND mainWindow)
     RefreshPreview();
 }
 
+// A row's height in the list: measured on the first row; without rows, the
+// taller of the font and a small icon with a margin, a little more than a
+// row rather than less.
+static int ListRowHeight(void)
+{
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    if (SendMessageA(ListViewHandle, LVM_GETITEMRECT, 0, (LPARAM)&bounds))
+        return (int)(bounds.bottom - bounds.top);
+    HDC dc = GetDC(ListViewHandle);
+    HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(ListViewHandle, WM_GETFONT, 0, 0));
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(ListViewHandle, dc);
+    int icon = GetSystemMetrics(SM_CYSMICON);
+    return (metrics.tmHeight > icon ? (int)metrics.tmHeight : icon) + 2;
+}
+
+int ListMinHeight(void)
+{
+    int row = ListRowHeight();
+    RECT header = {0, 0, 0, 0};
+    GetWindowRect((HWND)SendMessageA(ListViewHandle, LVM_GETHEADER, 0, 0), &header);
+    return (int)(header.bottom - header.top) + LIST_MIN_ROWS * row + GetSystemMetrics(SM_CYHSCROLL) +
+           2 * GetSystemMetrics(SM_CYBORDER);
+}
+
+void FitPreviewHeightToWindow(HWND mainWindow)
+{
+    if (!PreviewPane.Window || IsIconic(mainWindow))
+        return;
+    RECT pane, list;
+    GetWindowRect(PreviewPane.Window, &pane);
+    GetWindowRect(ListViewHandle, &list);
+    int most = (int)(pane.bottom - list.top) - ListMinHeight();
+    if (most < PREVIEW_MIN_HEIGHT)
+        most = PREVIEW_MIN_HEIGHT;
+    if (PreviewPane.Height > most)
+        PreviewPane.Height = most;
+}
+
 int PlacePreviewPane(int width, int top, int height)
 {
     if (!PreviewPane.Window)
         return height;
     int pane = PreviewPane.Height;
-    if (pane > height - LIST_MIN_HEIGHT)
-        pane = height - LIST_MIN_HEIGHT;
+    int least = ListMinHeight();
+    if (pane > height - least)
+        pane = height - least;
     if (pane < 0)
         pane = 0;
     MoveWindow(PreviewPane.Window, 0, top + height - pane, width, pane, TRUE);
@@ -385,4 +532,10 @@ void RefreshPreview(void)
         lstrcpyA(PreviewPane.ShownFile, path);
     }
     ShowContent();
+}
+
+int IsPreviewTextKey(const MSG *msg)
+{
+    return PreviewPane.TextView && msg->hwnd == PreviewPane.TextView && msg->message == WM_KEYDOWN &&
+           (msg->wParam == 'A' || msg->wParam == 'C') && GetKeyState(VK_CONTROL) < 0;
 }

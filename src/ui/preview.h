@@ -30,13 +30,17 @@ enum {
     PREVIEW_DELAY_MS = 50     // focus changes within this time cost one decode
 };
 
-// What one payload becomes. Text (a NUL-terminated edit control text with
-// CR LF line ends) and Image (HBITMAP of a premultiplied top-down 32-bit
-// DIB section) are owned by the record and released by FreePreviewContent.
+// How the bytes of a text payload are read.
+enum PreviewTextEncoding { TEXT_ANSI, TEXT_UTF8, TEXT_UTF16LE, TEXT_UTF16BE };
+
+// What one payload becomes. Text (a NUL-terminated UTF-16 edit control text
+// with CR LF line ends) and Image (HBITMAP of a premultiplied top-down
+// 32-bit DIB section) are owned by the record and released by
+// FreePreviewContent.
 struct PreviewContent {
     int Kind;
     char Status[PREVIEW_STATUS_SIZE];  // the line under the view
-    char *Text;
+    WCHAR *Text;
     void *Image;
     unsigned int Width, Height;        // pixels of an image
 };
@@ -59,11 +63,16 @@ extern PreviewPaneState PreviewPane;
 // Type text. Never shows a message box: failures become PREVIEW_MESSAGE.
 void LoadPreviewContent(const char *path, const char *mediaType, PreviewContent *content);
 void FreePreviewContent(PreviewContent *content);
-// The edit control text for `count` bytes: bytes as they are, except NUL
-// (shown as a blank); CR, LF and CR LF each become one CR LF. Heap text.
-char *MakePreviewText(const unsigned char *bytes, unsigned int count);
+// The encoding of a text payload: a UTF-16 byte order mark, else UTF-8 when
+// the response says so (`saysUtf8`), by its mark, or when bytes beyond
+// ASCII are all valid UTF-8; else the ANSI code page.
+int ChooseTextEncoding(const unsigned char *bytes, unsigned int count, int saysUtf8);
+// The edit control text for `count` bytes read in `encoding` (a byte order
+// mark and a UTF-8 sequence cut at the end left out): NUL shown as a blank;
+// CR, LF and CR LF each become one CR LF. Heap text.
+WCHAR *MakePreviewText(const unsigned char *bytes, unsigned int count, int encoding);
 // "00000000  89 50 4E 47 ...  .PNG...." lines for `count` bytes. Heap text.
-char *MakeHexDump(const unsigned char *bytes, unsigned int count);
+WCHAR *MakeHexDump(const unsigned char *bytes, unsigned int count);
 
 // --- Images (preview_image.cpp) ---------------------------------------------
 // Decodes an image from `size` bytes. 1 with Image, Width and Height; 0
@@ -96,5 +105,14 @@ void PreviewListChanged(const NMHDR *header);
 void PreviewViewChanged(int reloaded);
 // Shows the focused row's payload now, unless it is shown already.
 void RefreshPreview(void);
+// 1 for Ctrl+C and Ctrl+A meant for the pane's text: the message loop hands
+// them to the text view instead of the accelerators that act on rows.
+int IsPreviewTextKey(const MSG *msg);
+// The least height of the list: its header, three full rows and a
+// horizontal scroll bar inside its border.
+int ListMinHeight(void);
+// Lowers a remembered height that leaves the list less than ListMinHeight
+// in the window as it is now (at start, after the window is placed).
+void FitPreviewHeightToWindow(HWND mainWindow);
 
 #endif

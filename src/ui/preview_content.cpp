@@ -1,6 +1,9 @@
 // What the preview pane shows for one cache file: the payload read as the
 // extraction reads it, its kind decided from the row's media type and the
-// payload's first bytes, and the text, hex dump or image made from it.
+// payload's first bytes, and the text, hex dump or image made from it. Text
+// is decoded to UTF-16 for the pane's Unicode edit control: UTF-8 by its
+// charset, its byte order mark or its bytes, UTF-16 by its mark, anything
+// else in the ANSI code page.
 //
 // Length rule (the extraction's): the payload is every byte after the
 // stored payload size up to the end of the file; when the stored size is
@@ -24,7 +27,60 @@ struct PayloadFile {
     unsigned long long Offset;   // of the first payload byte in the file
     unsigned long long Present;  // payload bytes the file holds
     unsigned long long Length;   // as the extraction leaves it
+    int Utf8;                    // Content-Type says charset=utf-8
+    const char *Compression;     // Content-Encoding gzip, br or deflate; null otherwise
 };
+
+enum { ENCODING_NAME_SIZE = 16 };
+
+// Content-Encoding values whose payload is not the resource's own bytes.
+const char *const CompressionNames[] = {"gzip", "br", "deflate"};
+
+// The first token of a header value ("gzip", "text/html"), lower case.
+void FirstToken(const char *value, char *token, int size)
+{
+    int n = 0;
+    while (*value == ' ' || *value == '\t')
+        value++;
+    for (; *value && *value != ';' && *value != ',' && *value != ' ' && n < size - 1; value++)
+        token[n++] = *value;
+    token[n] = '\0';
+    CharLowerBuffA(token, (DWORD)n);
+}
+
+// charset=utf-8 among a Content-Type's parameters, in any case, quoted or not.
+int SaysUtf8(const char *value)
+{
+    char lower[CACHE_HEADER_READ_SIZE];
+    lstrcpynA(lower, value, sizeof(lower));
+    CharLowerBuffA(lower, (DWORD)lstrlenA(lower));
+    const char *charset = strstr(lower, "charset=");
+    if (!charset)
+        return 0;
+    charset += 8;
+    if (*charset == '"')
+        charset++;
+    return strncmp(charset, "utf-8", 5) == 0 || strncmp(charset, "utf8", 4) == 0;
+}
+
+// The response headers the text view needs: the charset and the encoding.
+void ReadPayloadHeaders(size_t count, const CacheHeaderFields *fields, PayloadFile *payload)
+{
+    HeaderCursor cursor = MakeHeaderCursor(HeaderBytes, count, fields->HeadersOffset);
+    StoredHeader header;
+    for (uint32_t i = 0; i < fields->HeaderCount && NextStoredHeader(&cursor, &header); i++) {
+        if (lstrcmpiA(header.Name, "Content-Type") == 0) {
+            payload->Utf8 = SaysUtf8(header.Value);
+        } else if (lstrcmpiA(header.Name, "Content-Encoding") == 0) {
+            char token[ENCODING_NAME_SIZE];
+            FirstToken(header.Value, token, sizeof(token));
+            payload->Compression = NULL;
+            for (const char *name : CompressionNames)
+                if (lstrcmpA(token, name) == 0)
+                    payload->Compression = name;
+        }
+    }
+}
 
 void SetStatus(PreviewContent *content, int kind, const char *format, const char *argument)
 {
@@ -78,6 +134,7 @@ int ReadPayloadHeader(PayloadFile *payload, PreviewContent *content)
         SetStatus(content, PREVIEW_MESSAGE, "Unknown or invalid cache file header.", NULL);
         return 0;
     }
+    ReadPayloadHeaders((size_t)count, &fields, payload);
     LARGE_INTEGER size;
     unsigned long long fileSize = GetFileSizeEx(payload->File, &size) ? (unsigned long long)size.QuadPart : 0;
     payload->Offset = fields.PayloadOffset;
@@ -169,9 +226,16 @@ int LooksLikeText(const unsigned char *bytes, unsigned int count)
     return 1;
 }
 
+int HasUtf16Mark(const unsigned char *bytes, unsigned int count)
+{
+    return count >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
+}
+
 int ChooseKind(const char *mediaType, const unsigned char *start, unsigned int count)
 {
     if (IsTextMediaType(mediaType))
+        return PREVIEW_TEXT;
+    if (HasUtf16Mark(start, count) && !StartsWithNoCase(mediaType, "image/"))
         return PREVIEW_TEXT;
     if (StartsWithNoCase(mediaType, "image/") || ImageFormatName(start, count))
         return PREVIEW_IMAGE;
@@ -199,9 +263,13 @@ void LoadTextView(const PayloadFile *payload, int kind, DWORD count, PreviewCont
         return;
     }
     if (ReadPayload(payload, bytes, count, content)) {
-        content->Text = kind == PREVIEW_TEXT ? MakePreviewText(bytes, count) : MakeHexDump(bytes, count);
+        int encoding = ChooseTextEncoding(bytes, count, payload->Utf8);
+        content->Text = kind == PREVIEW_TEXT ? MakePreviewText(bytes, count, encoding) : MakeHexDump(bytes, count);
         content->Kind = kind;
-        SetShownStatus(content, kind == PREVIEW_TEXT ? "Text" : "Binary", count, payload->Length);
+        char what[32] = "Binary";
+        if (payload->Compression)
+            wsprintfA(what, "Compressed (%s)", payload->Compression);
+        SetShownStatus(content, kind == PREVIEW_TEXT ? "Text" : what, count, payload->Length);
         if (!content->Text)
             SetStatus(content, PREVIEW_MESSAGE, "Not enough memory to preview this payload.", NULL);
     }
@@ -254,7 +322,8 @@ void LoadFromOpenFile(PayloadFile *payload, const char *mediaType, PreviewConten
     DWORD sniff = payload->Length < sizeof(start) ? (DWORD)payload->Length : (DWORD)sizeof(start);
     if (!ReadPayload(payload, start, sniff, content))
         return;
-    int kind = ChooseKind(mediaType, start, sniff);
+    // A compressed body is not the text or picture its type names.
+    int kind = payload->Compression ? PREVIEW_HEX : ChooseKind(mediaType, start, sniff);
     if (kind == PREVIEW_IMAGE) {
         LoadImageView(payload, mediaType, content);
         return;
@@ -289,38 +358,104 @@ void FreePreviewContent(PreviewContent *content)
     ZeroMemory(content, sizeof(*content));
 }
 
-char *MakePreviewText(const unsigned char *bytes, unsigned int count)
+// Bytes of a complete UTF-8 text: a sequence cut by the read limit is left out.
+static unsigned int CompleteUtf8Length(const unsigned char *bytes, unsigned int count)
 {
-    // Every byte may become two (a lone CR or LF), plus the terminator.
-    char *text = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)count * 2 + 1);
-    if (!text)
+    for (unsigned int back = 1; back <= 3 && back <= count; back++) {
+        unsigned char c = bytes[count - back];
+        if ((c & 0xC0) == 0x80)
+            continue;   // a continuation byte: look further back
+        unsigned int need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return need > back ? count - back : count;
+    }
+    return count;
+}
+
+int ChooseTextEncoding(const unsigned char *bytes, unsigned int count, int saysUtf8)
+{
+    if (count >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
+        return TEXT_UTF16LE;
+    if (count >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF)
+        return TEXT_UTF16BE;
+    if (saysUtf8 || (count >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF))
+        return TEXT_UTF8;
+    // Bytes beyond ASCII that all form valid UTF-8 are almost never text of
+    // an 8-bit code page.
+    unsigned int length = CompleteUtf8Length(bytes, count);
+    int high = 0;
+    for (unsigned int i = 0; i < length && !high; i++)
+        high = bytes[i] >= 0x80;
+    if (high && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, (const char *)bytes, (int)length, NULL, 0) > 0)
+        return TEXT_UTF8;
+    return TEXT_ANSI;
+}
+
+// The characters of `count` bytes in `encoding`, byte order marks dropped.
+// Heap text of *chars characters, not terminated; null when out of memory.
+static WCHAR *DecodeText(const unsigned char *bytes, unsigned int count, int encoding, unsigned int *chars)
+{
+    HANDLE heap = GetProcessHeap();
+    if (encoding == TEXT_UTF16LE || encoding == TEXT_UTF16BE) {
+        unsigned int n = count >= 2 ? (count - 2) / 2 : 0;
+        WCHAR *wide = (WCHAR *)HeapAlloc(heap, 0, (SIZE_T)n * sizeof(WCHAR) + sizeof(WCHAR));
+        for (unsigned int i = 0; wide && i < n; i++) {
+            const unsigned char *pair = bytes + 2 + 2 * i;
+            wide[i] = encoding == TEXT_UTF16LE ? (WCHAR)(pair[0] | pair[1] << 8) : (WCHAR)(pair[0] << 8 | pair[1]);
+        }
+        *chars = n;
+        return wide;
+    }
+    UINT codePage = encoding == TEXT_UTF8 ? CP_UTF8 : CP_ACP;
+    if (encoding == TEXT_UTF8) {
+        if (count >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+            bytes += 3;
+            count -= 3;
+        }
+        count = CompleteUtf8Length(bytes, count);
+    }
+    // One character per byte at most, in every code page.
+    WCHAR *wide = (WCHAR *)HeapAlloc(heap, 0, (SIZE_T)count * sizeof(WCHAR) + sizeof(WCHAR));
+    int n = wide && count ? MultiByteToWideChar(codePage, 0, (const char *)bytes, (int)count, wide, (int)count) : 0;
+    *chars = (unsigned int)n;
+    return wide;
+}
+
+WCHAR *MakePreviewText(const unsigned char *bytes, unsigned int count, int encoding)
+{
+    unsigned int chars = 0;
+    WCHAR *wide = DecodeText(bytes, count, encoding, &chars);
+    if (!wide)
         return NULL;
-    char *out = text;
-    for (unsigned int i = 0; i < count; i++) {
-        unsigned char c = bytes[i];
+    // Every character may become two (a lone CR or LF), plus the terminator.
+    WCHAR *text = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, ((SIZE_T)chars * 2 + 1) * sizeof(WCHAR));
+    WCHAR *out = text;
+    for (unsigned int i = 0; text && i < chars; i++) {
+        WCHAR c = wide[i];
         if (c == '\r' || c == '\n') {
             *out++ = '\r';
             *out++ = '\n';
-            if (c == '\r' && i + 1 < count && bytes[i + 1] == '\n')
+            if (c == '\r' && i + 1 < chars && wide[i + 1] == '\n')
                 i++;
         } else {
-            *out++ = c ? (char)c : ' ';  // a NUL would end the control's text
+            *out++ = c ? c : L' ';  // a NUL would end the control's text
         }
     }
-    *out = '\0';
+    if (text)
+        *out = 0;
+    HeapFree(GetProcessHeap(), 0, wide);
     return text;
 }
 
-char *MakeHexDump(const unsigned char *bytes, unsigned int count)
+WCHAR *MakeHexDump(const unsigned char *bytes, unsigned int count)
 {
     enum { LINE_SIZE = 8 + 2 + 16 * 3 + 1 + 16 + 2 };
-    char *text = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)(count / 16 + 1) * LINE_SIZE + 1);
+    WCHAR *text = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, ((SIZE_T)(count / 16 + 1) * LINE_SIZE + 1) * sizeof(WCHAR));
     if (!text)
         return NULL;
     static const char Digits[] = "0123456789ABCDEF";
-    char *out = text;
+    WCHAR *out = text;
     for (unsigned int line = 0; line < count; line += 16) {
-        out += wsprintfA(out, "%08X  ", line);
+        out += wsprintfW(out, L"%08X  ", line);
         for (unsigned int i = line; i < line + 16; i++) {
             out[0] = i < count ? Digits[bytes[i] >> 4] : ' ';
             out[1] = i < count ? Digits[bytes[i] & 15] : ' ';
@@ -329,7 +464,7 @@ char *MakeHexDump(const unsigned char *bytes, unsigned int count)
         }
         *out++ = ' ';
         for (unsigned int i = line; i < line + 16 && i < count; i++)
-            *out++ = bytes[i] >= 0x20 && bytes[i] < 0x7F ? (char)bytes[i] : '.';
+            *out++ = bytes[i] >= 0x20 && bytes[i] < 0x7F ? (WCHAR)bytes[i] : L'.';
         *out++ = '\r';
         *out++ = '\n';
     }

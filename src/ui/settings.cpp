@@ -84,11 +84,23 @@ void GetSettingsFilePath(char *path)
     MakeSettingsFilePath(exePath, path);
 }
 
-BOOL WriteSettingInt(const char *section, const char *key, int value, const char *file)
+DWORD SettingsWriteError;
+
+BOOL WriteSettingText(const char *section, const char *key, const char *text)
+{
+    BOOL written = WritePrivateProfileStringA(section, key, text, SettingsFilePath);
+    if (!written && SettingsWriteError == ERROR_SUCCESS) {
+        DWORD error = GetLastError();
+        SettingsWriteError = error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+    }
+    return written;
+}
+
+BOOL WriteSettingInt(const char *section, const char *key, int value)
 {
     char text[16];
     wsprintfA(text, "%d", value);
-    return WritePrivateProfileStringA(section, key, text, file);
+    return WriteSettingText(section, key, text);
 }
 
 int ParseIntList(const char *text, int count, int *slots)
@@ -130,7 +142,7 @@ static void ReadIntSettings(const IntSetting *table, int count)
 static void WriteIntSettings(const IntSetting *table, int count)
 {
     for (int i = 0; i < count; i++)
-        WriteSettingInt(OPTIONS_SECTION, table[i].Key, *table[i].Field, SettingsFilePath);
+        WriteSettingInt(OPTIONS_SECTION, table[i].Key, *table[i].Field);
 }
 
 static void ReadTextSetting(const char *key, char *field)
@@ -165,8 +177,8 @@ void SaveSettings(void)
     WriteIntSettings(LeadingIntSettings, countof(LeadingIntSettings));
     // A detected folder never replaces the user's own folder in the file.
     const char *cachePath = AppSettings.AutoDetectCachePath ? AppSettings.HttpCachePath : AppSettings.CacheFolder;
-    WritePrivateProfileStringA(OPTIONS_SECTION, KEY_HTTP_CACHE_PATH, cachePath, SettingsFilePath);
-    WritePrivateProfileStringA(OPTIONS_SECTION, KEY_COPY_FILES_PATH, AppSettings.CopyFilesPath, SettingsFilePath);
+    WriteSettingText(OPTIONS_SECTION, KEY_HTTP_CACHE_PATH, cachePath);
+    WriteSettingText(OPTIONS_SECTION, KEY_COPY_FILES_PATH, AppSettings.CopyFilesPath);
     WriteIntSettings(TrailingIntSettings, countof(TrailingIntSettings));
 }
 
@@ -186,11 +198,24 @@ void RestoreWindowPlacement(HWND window)
             slots[i] = DefaultPlacement[i];
     if (slots[4] != 0 && slots[4] != 1)
         slots[4] = DefaultPlacement[4];
-    if (slots[4] == 1)
-        ShowWindow(window, SW_SHOWMAXIMIZED);
-    SetWindowPos(window, NULL, 0, 0, slots[2], slots[3], SWP_NOMOVE | SWP_NOZORDER);
-    if (slots[0] != (int)CW_USEDEFAULT && slots[1] != (int)CW_USEDEFAULT)
-        SetWindowPos(window, NULL, slots[0], slots[1], 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // The normal rectangle first and then, in the same call, the maximized
+    // state: sizing a window that is maximized already would leave it
+    // "maximized" at the normal size, and Restore would not give the
+    // saved rectangle back. A hidden window stays hidden until WinMain.
+    WINDOWPLACEMENT placement;
+    ZeroMemory(&placement, sizeof(placement));
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window, &placement);
+    RECT &r = placement.rcNormalPosition;
+    if (slots[0] != (int)CW_USEDEFAULT && slots[1] != (int)CW_USEDEFAULT) {
+        r.left = slots[0];
+        r.top = slots[1];
+    }
+    r.right = r.left + slots[2];
+    r.bottom = r.top + slots[3];
+    placement.flags = 0;
+    placement.showCmd = slots[4] == 1 ? SW_SHOWMAXIMIZED : SW_HIDE;
+    SetWindowPlacement(window, &placement);
 }
 
 static void WriteSettingList(const char *key, const int *values)
@@ -198,7 +223,7 @@ static void WriteSettingList(const char *key, const int *values)
     char text[16 * COLUMN_COUNT];
     wsprintfA(text, "%d,%d,%d,%d,%d,%d,%d,%d,%d,%d", values[0], values[1], values[2], values[3], values[4],
               values[5], values[6], values[7], values[8], values[9]);
-    WritePrivateProfileStringA(POSITIONS_SECTION, key, text, SettingsFilePath);
+    WriteSettingText(POSITIONS_SECTION, key, text);
 }
 
 void SaveWindowPlacement(HWND window, HWND listView)
@@ -213,7 +238,7 @@ void SaveWindowPlacement(HWND window, HWND listView)
         char text[PLACEMENT_TEXT_SIZE];
         wsprintfA(text, "%d,%d,%d,%d,%d", (int)r.left, (int)r.top, (int)(r.right - r.left), (int)(r.bottom - r.top),
                   placement.showCmd == SW_SHOWMAXIMIZED ? 1 : 0);
-        WritePrivateProfileStringA(POSITIONS_SECTION, KEY_MAIN_WINDOW, text, SettingsFilePath);
+        WriteSettingText(POSITIONS_SECTION, KEY_MAIN_WINDOW, text);
     }
     int widths[COLUMN_COUNT];
     for (int i = 0; i < COLUMN_COUNT; i++)

@@ -1,5 +1,6 @@
 // The toolbar (seven commands with tooltips) and the two-part status bar:
-// row and selection counts, the selected payload size and scan progress.
+// row and selection counts, the selected payload size, scan progress and a
+// note such as a search that found nothing.
 #include "marrowick.h"
 
 #include <stdio.h>
@@ -8,8 +9,10 @@ HIMAGELIST ToolbarImageList;
 
 enum {
     TOOLBAR_IMAGE_SIZE = 16,
-    STATUS_PART_WIDTH = 250,   // right edge of part 0; part 1 takes the rest
+    STATUS_PART_WIDTH = 250,   // least right edge of part 0; part 1 takes the rest
+    STATUS_TEXT_PADDING = 12,  // a part's sunken edge and the text's margins, both sides
     STATUS_TEXT_SIZE = 80,
+    STATUS_NOTE_SIZE = 24 + FIND_TEXT_SIZE,
     SIZE_TEXT_SIZE = 16,       // "16777216.00 TB" and its terminator fit
 };
 
@@ -56,8 +59,11 @@ static const SelectionRule SelectionRules[] = {
 
 HWND CreateToolbar(HWND mainWindow)
 {
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_TRANSPARENT | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS;
-    HWND toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, NULL, style, 0, 0, 0, 0, mainWindow,
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_TRANSPARENT | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS;
+    // WS_EX_CONTROLPARENT: Tab reaches the filter box inside; the toolbar
+    // itself takes no keyboard focus. WS_CLIPCHILDREN: its transparent
+    // background is not painted over the box.
+    HWND toolbar = CreateWindowExA(WS_EX_CONTROLPARENT, TOOLBARCLASSNAMEA, NULL, style, 0, 0, 0, 0, mainWindow,
                                    (HMENU)(INT_PTR)IDC_TOOLBAR, AppInstance, NULL);
     if (toolbar == NULL)
         return NULL;
@@ -126,9 +132,51 @@ const char *FormatSizeText(const unsigned long long *bytes)
     return text;
 }
 
+// Shown in part 0 instead of the counts until ClearStatusNote.
+static char StatusNote[STATUS_NOTE_SIZE];
+
+// Part 0 gets at least STATUS_PART_WIDTH and as much as its text needs in
+// the bar's font; part 1 keeps what is left (nothing, for a long text).
+static void FitStatusParts(const char *text)
+{
+    HDC dc = GetDC(StatusBarHandle);
+    HFONT font = (HFONT)SendMessageA(StatusBarHandle, WM_GETFONT, 0, 0);
+    HGDIOBJ old = SelectObject(dc, font ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(StatusBarHandle, dc);
+    int borders[3] = {0, 0, 0};
+    SendMessageA(StatusBarHandle, SB_GETBORDERS, 0, (LPARAM)borders);
+    int edge = borders[0] + (int)size.cx + STATUS_TEXT_PADDING;
+    if (edge < STATUS_PART_WIDTH)
+        edge = STATUS_PART_WIDTH;
+    int edges[2] = {0, 0};
+    SendMessageA(StatusBarHandle, SB_GETPARTS, countof(edges), (LPARAM)edges);
+    if (edges[0] == edge)
+        return;
+    edges[0] = edge;
+    edges[1] = -1;
+    SendMessageA(StatusBarHandle, SB_SETPARTS, countof(edges), (LPARAM)edges);
+}
+
 static void SetStatusText(const char *text)
 {
+    if (!StatusBarHandle)
+        return;
+    FitStatusParts(text);
     SendMessageA(StatusBarHandle, SB_SETTEXTA, 0, (LPARAM)text);
+}
+
+void ShowStatusNote(const char *text)
+{
+    lstrcpynA(StatusNote, text, sizeof(StatusNote));
+    SetStatusText(StatusNote);
+}
+
+void ClearStatusNote(void)
+{
+    StatusNote[0] = '\0';
 }
 
 void RefreshStatus(void)
@@ -146,7 +194,7 @@ void RefreshStatus(void)
         unsigned long long total = (unsigned long long)SelectedSizeTotal;
         wsprintfA(text + length, ", %d selected (%s)", selected, FormatSizeText(&total));
     }
-    SetStatusText(text);
+    SetStatusText(StatusNote[0] ? StatusNote : text);
 }
 
 // Painted at once: a run pumps messages only every so often.

@@ -17,6 +17,10 @@ const char *FormatSizeText(const unsigned long long *bytes);
 void RefreshStatus(void);
 // "Loading... %d" in the status bar while a scan runs (WM_LOADPROGRESS).
 void ShowLoadProgress(int count);
+// A note in part 0 that stays instead of the counts until ClearStatusNote
+// (the next change of selection or of the rows).
+void ShowStatusNote(const char *text);
+void ClearStatusNote(void);
 // "Copying... %d of %d" while a copy runs (WM_COPYPROGRESS).
 void ShowCopyProgress(int done, int total);
 

@@ -7,9 +7,11 @@
 //   ui_probe status     status bar part 0 (its window text) and the length
 //                       that SB_GETTEXTLENGTH reports, as "length<TAB>text"
 //   ui_probe header     the list header's screen rectangle "l t r b"
-//   ui_probe list-rect, status-rect, main-rect
+//   ui_probe list-rect, status-rect, main-rect, toolbar-rect, filter-rect,
+//            preview-rect
 //                       the screen rectangle of the list view, the status
-//                       bar, the main window
+//                       bar, the main window, the toolbar, the filter box,
+//                       the preview pane (0 0 0 0 for none)
 //   ui_probe widths     the ten column widths
 //   ui_probe menus      how many popup menus are shown, then "l t r b" of each
 //   ui_probe focus      the focused control of the foreground window: its id,
@@ -151,6 +153,15 @@ int main(int argc, char **argv)
         printf("\n");
     } else if (!strcmp(query, "main-rect")) {
         PrintRect(MainWindow());
+        printf("\n");
+    } else if (!strcmp(query, "toolbar-rect")) {
+        PrintRect(GetDlgItem(MainWindow(), 1010));
+        printf("\n");
+    } else if (!strcmp(query, "filter-rect")) {
+        PrintRect(GetDlgItem(GetDlgItem(MainWindow(), 1010), 1120));
+        printf("\n");
+    } else if (!strcmp(query, "preview-rect")) {
+        PrintRect(GetDlgItem(MainWindow(), 1101));
         printf("\n");
     } else if (!strcmp(query, "widths")) {
         for (int column = 0; column < 10; column++)
