@@ -9,6 +9,7 @@
 #                     saving, so local-time conversions are really exercised)
 #   MARROWICK_DISPLAY an X display: use the normal graphics driver there
 #                     instead of the headless null driver
+#   MARROWICK_WINEDEBUG Wine's debug channels (WINEDEBUG), default -all
 #
 # Wine fixes the zone when its wineserver starts, so every zone (and locale,
 # below) gets a prefix of its own (copied from the base prefix, which is much faster than a new
@@ -46,7 +47,7 @@ tag=$(printf '%s' "$zone" | tr -c 'A-Za-z0-9' '_')
 [ -n "$display" ] && tag="${tag}_x11"
 prefix="$base-$tag"
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINELOADER="$loader" WINESERVER="$server"
+export WINEPREFIX="$prefix" WINEDEBUG="${MARROWICK_WINEDEBUG:--all}" WINELOADER="$loader" WINESERVER="$server"
 # LC_ALL is handed only to Wine (through env): this shell would warn about a
 # locale the host lacks, but Wine takes its user locale from the name alone.
 export TZ="$zone" WINEDLLOVERRIDES="mscoree,mshtml="

@@ -160,7 +160,14 @@ int NextSelectedRow(HWND listView, int row)
 // the file is already incomplete, and the error is reported once, at the end.
 static DWORD ReportWriteError;
 
-static void WriteBytes(HANDLE file, const char *bytes, int length)
+// Pieces are gathered here and reach the file in blocks: a report of 100,000
+// rows has millions of pieces, and a system call for each would cost more
+// than reading the cache files did.
+enum { REPORT_BLOCK_SIZE = 65536 };
+static char ReportBlock[REPORT_BLOCK_SIZE];
+static int ReportBlockUsed;
+
+static void WriteThrough(HANDLE file, const char *bytes, int length)
 {
     if (length <= 0 || ReportWriteError)
         return;
@@ -169,6 +176,26 @@ static void WriteBytes(HANDLE file, const char *bytes, int length)
         DWORD error = GetLastError();
         ReportWriteError = error ? error : ERROR_DISK_FULL;  // a short write sets none
     }
+}
+
+static void FlushReportBlock(HANDLE file)
+{
+    WriteThrough(file, ReportBlock, ReportBlockUsed);
+    ReportBlockUsed = 0;
+}
+
+static void WriteBytes(HANDLE file, const char *bytes, int length)
+{
+    if (length <= 0 || ReportWriteError)
+        return;
+    if (ReportBlockUsed + length > REPORT_BLOCK_SIZE)
+        FlushReportBlock(file);
+    if (length > REPORT_BLOCK_SIZE) {
+        WriteThrough(file, bytes, length);
+        return;
+    }
+    CopyMemory(ReportBlock + ReportBlockUsed, bytes, (SIZE_T)length);
+    ReportBlockUsed += length;
 }
 
 static void WritePiece(HANDLE file, const ReportText &piece)
@@ -263,11 +290,13 @@ void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format
     const ReportFormat &h = ReportFormatTable[f.headerStyle];
     static ReportColumns columns;  // 10 KB of labels: kept off the stack
     ReportWriteError = 0;
+    ReportBlockUsed = 0;
     WritePiece(file, f.prologue);
     WriteHeaderRow(file, listView, f, h, &columns);
     for (int row = NextSelectedRow(listView, -1); row >= 0; row = NextSelectedRow(listView, row))
         WriteRow(file, listView, row, f, h, columns);
     WritePiece(file, f.closing);
+    FlushReportBlock(file);
     CloseHandle(file);
     if (ReportWriteError) {
         SetLastError(ReportWriteError);
