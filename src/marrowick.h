@@ -49,9 +49,11 @@ enum HeaderKind {
     HEADER_ETAG = 8
 };
 
-// What one cache file becomes: ten column texts by ColumnId, an index into
-// the system's small-icon image list and the payload size (the row's item
-// data; 0 marks a zero-length row).
+// What one cache file becomes, as the entry reader hands it to the row
+// store: ten column texts by ColumnId (the three date columns hold the
+// response's HTTP date values, which the store keeps as instants), an index
+// into the system's small-icon image list and the payload size (0 marks a
+// zero-length row).
 struct CacheRow {
     const char *Text[COLUMN_COUNT];
     int IconIndex;

@@ -3,7 +3,7 @@
 #ifndef MARROWICK_ACTIONS_H
 #define MARROWICK_ACTIONS_H
 
-// Paths built from list texts (cache file, extraction target, numbered
+// Paths built from row texts (cache file, extraction target, numbered
 // name) live in buffers of this many characters. A path that would not fit
 // is reported, never cut into another, valid path.
 enum { ACTION_PATH_SIZE = 272 };
@@ -20,7 +20,12 @@ int ExtractPayload(HWND owner, const char *cachePath, const char *targetPath, in
 // --- Copy and open --------------------------------------------------------
 void OpenSelectedCacheFile(HWND mainWindow, HWND listView);
 void CopySelectedCacheFiles(HWND mainWindow, HWND listView);
+// Extracts the payloads of the list's selected rows (ExtractRowPayloads).
 void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags);
+// Extracts the payloads of `count` rows of the row store into `targetFolder`
+// under their Filename texts; needs no window beyond the owner of its boxes.
+void ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
+                        int flags);
 
 // --- Path helpers ---------------------------------------------------------
 // Joins `first`, `second` and (if not null) `third` with backslashes into
@@ -31,15 +36,8 @@ int JoinPathParts(char *out, int size, const char *first, const char *second, co
 // joined path as far as a message can hold it, and the system's text for
 // ERROR_FILENAME_EXCED_RANGE.
 void ShowPathTooLong(HWND owner, const char *format, const char *first, const char *second, const char *third);
-// "%s\%s\%s" of the cache folder, the bucket (first two characters of the
-// Cache File text) and the Cache File text, in `out` (ACTION_PATH_SIZE).
-// A path that would not fit is reported with `format`; 0 then.
-int BuildCacheFilePath(HWND owner, const char *format, char *out, const char *cacheFolder,
-                       const char *cacheFileName);
-// Reads one column text of a list row into `buffer` (ROW_TEXT_SIZE + 1
-// bytes), cut at 1,023 characters.
+// A row's Filename or media type copied for changes: ROW_TEXT_SIZE + 1 bytes.
 enum { ROW_TEXT_SIZE = 1024 };
-void ReadRowColumnText(HWND listView, int row, int column, char *buffer);
 
 void ReplaceInvalidFileNameChars(char *text);
 // "name (n).ext" or "name (n)" in a process-wide buffer of ACTION_PATH_SIZE

@@ -31,10 +31,9 @@ static void OpenExtractedFile(HWND owner, const char *path)
         ShowSystemErrorBox(owner, path);
 }
 
-// One copy or open run over the selected rows.
+// One copy or open run over rows of the row store.
 struct ExtractRun {
     HWND Owner;
-    HWND ListView;
     const char *CacheFolder;
     const char *TargetFolder;
     int Flags;
@@ -43,18 +42,16 @@ struct ExtractRun {
     int Failed;            // rows that gave no file, for whatever reason
 };
 
-// One selected row: rebuild its cache file path, choose the target, extract.
-// 1 when the payload was written.
+// One row: its cache file path, the target, the extraction. 1 when the
+// payload was written.
 static int ExtractRowPayload(ExtractRun *run, int row)
 {
-    char cacheFileName[ROW_TEXT_SIZE + 1], baseName[ROW_TEXT_SIZE + 1];
+    char baseName[ROW_TEXT_SIZE + 1];
     char cachePath[ACTION_PATH_SIZE], target[ACTION_PATH_SIZE];
-    ReadRowColumnText(run->ListView, row, COL_CACHE_FILE, cacheFileName);
-    ReadRowColumnText(run->ListView, row, COL_FILENAME, baseName);
-    if (!cacheFileName[0] || !baseName[0])
+    lstrcpynA(baseName, RowText(row, COL_FILENAME), sizeof(baseName));
+    if (!RowText(row, COL_CACHE_FILE)[0] || !baseName[0])
         return 0;
-    if (!BuildCacheFilePath(run->Owner, "Could not open cache file: %s\n\n%s", cachePath, run->CacheFolder,
-                            cacheFileName))
+    if (!BuildRowCachePath(run->Owner, "Could not open cache file: %s\n\n%s", cachePath, run->CacheFolder, row))
         return 0;
     ReplaceInvalidFileNameChars(baseName);
     PrefixReservedDeviceName(baseName, sizeof(baseName));
@@ -88,19 +85,18 @@ static void ShowCopySummary(const ExtractRun *run)
     MessageBoxA(run->Owner, text, "Marrowick", MB_OK | (run->Failed ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
-void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)
+void ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
+                        int flags)
 {
     if (SharedReadBuffer)
         return;  // a scan or another run owns the buffer
-    ExtractRun run = {owner, listView, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0};
-    int selected = (int)SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
-    if (!OpenWrittenNameSet(&run.Names, selected))
+    ExtractRun run = {owner, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0};
+    if (!OpenWrittenNameSet(&run.Names, count))
         return;
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (SharedReadBuffer) {
-        int row = -1;
-        while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1) {
-            if (ExtractRowPayload(&run, row))
+        for (int i = 0; i < count; i++) {
+            if (ExtractRowPayload(&run, rows[i]))
                 run.Written++;
             else
                 run.Failed++;
@@ -110,6 +106,15 @@ void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder,
         ShowCopySummary(&run);
     }
     CloseWrittenNameSet(&run.Names);
+}
+
+void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)
+{
+    int *rows;
+    int count = CollectSelectedRows(owner, listView, &rows);
+    if (count > 0)
+        ExtractRowPayloads(owner, rows, count, cacheFolder, targetFolder, flags);
+    FreeSelectedRows(rows);
 }
 
 void OpenSelectedCacheFile(HWND mainWindow, HWND listView)

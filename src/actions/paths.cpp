@@ -1,5 +1,5 @@
 // Small file-system helpers of the copy, open and delete commands: path
-// building from list texts, valid and numbered file names, folder paths,
+// building from row texts, valid and numbered file names, folder paths,
 // the per-run temporary folder and its removal at close.
 #include "marrowick.h"
 
@@ -32,22 +32,6 @@ void ShowPathTooLong(HWND owner, const char *format, const char *first, const ch
     JoinPathParts(shown, sizeof(shown), first, second, third);
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     ShowErrorBox(owner, format, shown);
-}
-
-int BuildCacheFilePath(HWND owner, const char *format, char *out, const char *cacheFolder,
-                       const char *cacheFileName)
-{
-    char bucket[3];
-    lstrcpynA(bucket, cacheFileName, sizeof(bucket));
-    if (JoinPathParts(out, ACTION_PATH_SIZE, cacheFolder, bucket, cacheFileName))
-        return 1;
-    ShowPathTooLong(owner, format, cacheFolder, bucket, cacheFileName);
-    return 0;
-}
-
-void ReadRowColumnText(HWND listView, int row, int column, char *buffer)
-{
-    ReadListCellText(listView, row, column, buffer, ROW_TEXT_SIZE + 1);
 }
 
 void ReplaceInvalidFileNameChars(char *text)

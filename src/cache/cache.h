@@ -7,16 +7,15 @@
 
 // --- Entry reader ---------------------------------------------------------
 // Reads the first 4,096 bytes of one cache file into SharedReadBuffer and
-// appends one complete row to the list view, or none at all (every failure
-// is shown with ShowErrorBox, the path as its argument). Returns 1 to go on
-// with the bucket folder, 0 to stop reading it (no read buffer, a failed
-// read, a file shorter than the 20 fixed header bytes).
-int ReadCacheEntry(HWND owner, HWND listView, const char *path);
+// appends one complete row, found in bucket folder `bucket` (0-255), to the
+// row store, or none at all (every failure is shown with ShowErrorBox, the
+// path as its argument). Returns 1 to go on with the bucket folder, 0 to stop
+// reading it (no read buffer, a failed read, a file shorter than the 20
+// fixed header bytes, a store out of memory).
+int ReadCacheEntry(HWND owner, const char *path, int bucket);
 // HeaderKind of a response header name (2 to 8, or -1): only whole names
 // count, compared without regard to case.
 int ClassifyHeaderName(const char *name);
-// Appends one complete row (texts, icon, payload size as item data).
-void AppendCacheRow(HWND listView, const CacheRow *row);
 // ExtractMediaType, FormatQueryArgument and the header walk itself are
 // platform-free and declared in cache/header_walk.h.
 
@@ -79,8 +78,14 @@ const char *FindLastChar(const char *text, char c);
 
 // --- Folder scan ----------------------------------------------------------
 extern int ScanFileCount;
+// Title, empty-list text, the scan into the store, the sort by SortByColumn
+// and the filter, then the list shows the new rows.
 void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder);
-void ScanBucketFolder(HWND mainWindow, HWND listView, char *path);
+// Empties the row store and fills it with the rows of the 256 bucket folders
+// of `folder`; needs no window (`owner` gets the error boxes and
+// WM_LOADPROGRESS, and may be null). 0 when the read buffer was not there.
+int ScanCacheFolder(HWND owner, const char *folder);
+void ScanBucketFolder(HWND owner, char *path, int bucket);
 void SetCacheWindowTitle(HWND mainWindow, const char *folder);
 int CheckCacheFolderAccess(HWND listView, const char *folder);
 

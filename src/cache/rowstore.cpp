@@ -108,6 +108,20 @@ static int StoreTexts(StoredRow *stored, const CacheRow *row)
     return 1;
 }
 
+// Formats the row's three dates into their slots for the present zone. A
+// text too long for its slot is left empty there and formatted on each ask.
+static void FormatRowDates(StoredRow *stored)
+{
+    char text[DATE_TEXT_SIZE];
+    for (int i = 0; i < DATE_COLUMN_COUNT; i++) {
+        int length = FormatDateTicks(stored->Instant[i], text);
+        stored->DateText[i][0] = '\0';
+        if (length < DATE_SLOT_SIZE)
+            memcpy(stored->DateText[i], text, (size_t)length + 1);
+    }
+    stored->DateGeneration = RowStore.DateGeneration;
+}
+
 int AppendStoreRow(const CacheRow *row, int bucket)
 {
     if (!RowStore.DateGeneration)
@@ -125,22 +139,11 @@ int AppendStoreRow(const CacheRow *row, int bucket)
     stored->IconIndex = row->IconIndex;
     stored->Bucket = (unsigned char)bucket;
     stored->Flags = ROW_SHOWN;
+    // Formatted once here, as the scan always did: the first filter then
+    // finds the texts ready.
+    FormatRowDates(stored);
     RowStore.LiveCount++;
     return RowStore.Count++;
-}
-
-// Formats the row's three dates into their slots for the present zone. A
-// text too long for its slot is left empty there and formatted on each ask.
-static void FormatRowDates(StoredRow *stored)
-{
-    char text[DATE_TEXT_SIZE];
-    for (int i = 0; i < DATE_COLUMN_COUNT; i++) {
-        int length = FormatDateTicks(stored->Instant[i], text);
-        stored->DateText[i][0] = '\0';
-        if (length < DATE_SLOT_SIZE)
-            memcpy(stored->DateText[i], text, (size_t)length + 1);
-    }
-    stored->DateGeneration = RowStore.DateGeneration;
 }
 
 static const char *DateText(StoredRow *stored, int index)
@@ -190,7 +193,8 @@ int BuildRowCachePath(HWND owner, const char *format, char *out, const char *cac
     wsprintfA(bucket, "%02x", row >= 0 && row < RowStore.Count ? RowStore.Rows[row].Bucket : 0);
     if (JoinPathParts(out, ACTION_PATH_SIZE, cacheFolder, bucket, name))
         return 1;
-    ShowPathTooLong(owner, format, cacheFolder, bucket, name);
+    if (format)
+        ShowPathTooLong(owner, format, cacheFolder, bucket, name);
     return 0;
 }
 

@@ -86,17 +86,21 @@ void SwitchDateZone(void);
 // Builds "<cacheFolder>\<bucket>\<Cache File>" of the row into `out`
 // (ACTION_PATH_SIZE): the folder the file was found in, never one derived
 // from its name. A path that would not fit is reported with `format` (two
-// "%s"); 0 then.
+// "%s"; null: not reported); 0 then.
 int BuildRowCachePath(HWND owner, const char *format, char *out, const char *cacheFolder, int row);
 // Marks a row's cache file deleted; RemoveDeletedRows takes it out of the view.
 void MarkRowDeleted(int row);
 
 // --- View (rowview.cpp) -----------------------------------------------------
+// Sort key (SortByColumn): bits 0-7 the ColumnId, bit 8 set for descending;
+// -1 means no sort.
+enum { SORT_KEY_COLUMN_MASK = 0xFF, SORT_KEY_DESCENDING = 0x100 };
+enum ColumnKind { KIND_TEXT, KIND_NUMBER, KIND_DATE };
 // Order becomes every live row in scan order; Shown those marked ROW_SHOWN.
 int ResetRowOrder(void);
 // Sorts Order by a sort key (bits 0-7 ColumnId, bit 8 descending; -1 leaves
-// scan order), ties in scan order, then rebuilds Shown. 0 when out of memory
-// (the order stays as it was).
+// the order), rows that compare equal keeping their order, then rebuilds
+// Shown. 0 when out of memory (the order stays as it was).
 int SortRowOrder(int key);
 // Shown from Order and the ROW_SHOWN marks.
 void RebuildShownRows(void);
@@ -108,6 +112,8 @@ int ShownRowAt(int index);
 // dates by instant, other columns by lstrcmpiA of the whole texts. Negative
 // when `a` goes first in ascending order.
 int CompareStoredRows(int a, int b, int column);
-
+// The number formed by all decimal digits of `text`, anything else skipped;
+// saturates at the largest 64-bit value (the File Size column's sort key).
+unsigned long long DigitsValue(const char *text);
 
 #endif

@@ -14,6 +14,21 @@ static const ColumnKind ColumnKinds[COLUMN_COUNT] = {
     KIND_TEXT, KIND_TEXT, KIND_TEXT,    // Server Response, ETag, Cache File
 };
 
+unsigned long long DigitsValue(const char *text)
+{
+    const unsigned long long max = ~0ULL;
+    unsigned long long value = 0;
+    for (; *text; text++) {
+        if (*text < '0' || *text > '9')
+            continue;   // group separators, blanks, letters
+        unsigned digit = (unsigned)(*text - '0');
+        if (value > (max - digit) / 10)
+            return max;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
 static int ReserveView(void)
 {
     if (RowView.Capacity >= RowStore.Count && RowView.Order)
@@ -146,10 +161,10 @@ static void MergeSortOrder(const SortPass *pass)
 
 int SortRowOrder(int key)
 {
-    if (!ResetRowOrder())
+    if (!ReserveView())
         return 0;
     if (key != -1) {
-        SortPass pass = {key & 0xFF, (key & 0x100) ? 1 : 0};
+        SortPass pass = {key & SORT_KEY_COLUMN_MASK, (key & SORT_KEY_DESCENDING) ? 1 : 0};
         MergeSortOrder(&pass);
     }
     RebuildShownRows();

@@ -1,5 +1,5 @@
-// Cache folder scan: fills the list view with one row per cache file of the
-// 256 bucket folders 00 to ff of a cache folder.
+// Cache folder scan: fills the row store with one row per cache file of the
+// 256 bucket folders 00 to ff of a cache folder, and shows them in the list.
 //
 // A cache folder holds bucket folders named by two lower-case hexadecimal
 // digits; every non-folder entry of a bucket is a cache file. Nothing below a
@@ -67,14 +67,14 @@ int CheckCacheFolderAccess(HWND listView, const char *folder)
 }
 
 // Counts one handled file and reports every PROGRESS_INTERVAL-th.
-static void CountScannedFile(HWND mainWindow)
+static void CountScannedFile(HWND owner)
 {
     ++ScanFileCount;
-    if (ScanFileCount % PROGRESS_INTERVAL == 0)
-        SendMessageA(mainWindow, WM_LOADPROGRESS, (WPARAM)ScanFileCount, 0);
+    if (owner && ScanFileCount % PROGRESS_INTERVAL == 0)
+        SendMessageA(owner, WM_LOADPROGRESS, (WPARAM)ScanFileCount, 0);
 }
 
-void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
+void ScanBucketFolder(HWND owner, char *path, int bucket)
 {
     char *name = LastBackslash(path);
     WIN32_FIND_DATAA entry;
@@ -86,7 +86,7 @@ void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return;
         SetLastError(error);
-        ShowErrorBox(mainWindow, "Could not access cache directory: %s\n\n%s", path);
+        ShowErrorBox(owner, "Could not access cache directory: %s\n\n%s", path);
         return;
     }
     // File names go behind the backslash; the room left there always holds a
@@ -98,12 +98,41 @@ void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         lstrcpynA(name + 1, entry.cFileName, room);
-        if (!ReadCacheEntry(mainWindow, listView, path))
+        if (!ReadCacheEntry(owner, path, bucket))
             break;
-        CountScannedFile(mainWindow);
+        CountScannedFile(owner);
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     *name = '\0';
+}
+
+int ScanCacheFolder(HWND owner, const char *folder)
+{
+    SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
+    if (!SharedReadBuffer)
+        return 0;
+    ClearRowStore();
+    ScanFileCount = 0;
+    if (owner)
+        SendMessageA(owner, WM_LOADPROGRESS, 0, 0);
+    // A folder of foreign files fails on every file: after ten boxes the
+    // user may choose to see one summary instead of the rest.
+    BeginErrorBoxRun();
+
+    // The folder is at most 259 characters (CacheFolder); a longer one from
+    // elsewhere is cut so that the pattern always ends in "\xx\*".
+    char folderPart[MAX_PATH];
+    lstrcpynA(folderPart, folder, sizeof(folderPart));
+    char path[SCAN_PATH_SIZE];
+    for (unsigned long bucket = 0; bucket < BUCKET_COUNT; ++bucket) {
+        wsprintfA(path, "%s\\%2.2lx\\*", folderPart, bucket);
+        ScanBucketFolder(owner, path, (int)bucket);
+    }
+
+    GlobalFree(SharedReadBuffer);
+    SharedReadBuffer = NULL;
+    EndErrorBoxRun(owner);
+    return 1;
 }
 
 void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
@@ -117,33 +146,18 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     SetCacheWindowTitle(mainWindow, folder);
     CheckCacheFolderAccess(listView, folder);
 
-    SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
-    if (!SharedReadBuffer)
+    // The list lets go of the old rows before the store drops them: it asks
+    // for texts by index while it paints, and a box of the scan repaints.
+    HideRowView(listView);
+    if (!ScanCacheFolder(mainWindow, folder))
         return;
-    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
-
-    ScanFileCount = 0;
-    SendMessageA(mainWindow, WM_LOADPROGRESS, 0, 0);
-    // A folder of foreign files fails on every file: after ten boxes the
-    // user may choose to see one summary instead of the rest.
-    BeginErrorBoxRun();
-
-    // The folder is at most 259 characters (CacheFolder); a longer one from
-    // elsewhere is cut so that the pattern always ends in "\xx\*".
-    char folderPart[MAX_PATH];
-    lstrcpynA(folderPart, folder, sizeof(folderPart));
-    char path[SCAN_PATH_SIZE];
-    for (unsigned long bucket = 0; bucket < BUCKET_COUNT; ++bucket) {
-        wsprintfA(path, "%s\\%2.2lx\\*", folderPart, bucket);
-        ScanBucketFolder(mainWindow, listView, path);
-    }
-
+    // The filter's marks and the sort come before the list learns the
+    // count: the new rows are shown once, already narrowed and in order.
+    MarkFilteredRows();
+    if (!ResetRowOrder())
+        return;
     if (AppSettings.SortByColumn != -1)
         SortList(listView, AppSettings.SortByColumn);
-    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
-
-    GlobalFree(SharedReadBuffer);
-    SharedReadBuffer = NULL;
-    EndErrorBoxRun(mainWindow);
+    else
+        ShowRowView(listView, 0);
 }

@@ -57,9 +57,6 @@ static void DoCopyCacheFiles(HWND mainWindow, int)
 static void DoDeleteFiles(HWND mainWindow, int)
 {
     DeleteSelectedCacheFiles(mainWindow, ListViewHandle, AppSettings.CacheFolder, AppSettings.DeleteToRecycle);
-    // A deleted row leaves the selection without a selection change on
-    // some systems: count the total again and show the new counts.
-    RecountSelectedSize(ListViewHandle);
     RequestStatusUpdate(mainWindow);
 }
 
@@ -113,8 +110,7 @@ static void DoDefaultAction(HWND, int command)
 static void DoShowGmt(HWND, int)
 {
     AppSettings.ShowTimeInGMT = ToggledOption(AppSettings.ShowTimeInGMT);
-    RedisplayDates(ListViewHandle, AppSettings.ShowTimeInGMT);
-    RedisplayFilteredDates(AppSettings.ShowTimeInGMT);
+    RedisplayDates(ListViewHandle);
 }
 
 static void DoMarkEmpty(HWND, int)

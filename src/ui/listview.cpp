@@ -1,4 +1,4 @@
-// The cache list view: the one store of rows. Creates the report list with
+// The cache list view, a view of the row store. Creates the report list with
 // its ten columns (remembered widths and order from the settings file), the
 // shell's small icons and the header's sort arrows; hides and shows columns;
 // and subclasses the control for the centred empty-list text and for Enter.
@@ -129,9 +129,10 @@ HWND CreateCacheListView(HWND mainWindow)
     int order[COLUMN_COUNT];
     for (int i = 0; i < COLUMN_COUNT; i++)
         order[i] = i;
-    // No sort style: the list never sorts itself, the sort code does.
+    // No sort style: the list never sorts itself, the sort code does. Owner
+    // data: the rows live in the row store, the control holds their count.
     DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
-                  LVS_SHAREIMAGELISTS | LVS_ALIGNLEFT;
+                  LVS_SHAREIMAGELISTS | LVS_ALIGNLEFT | LVS_OWNERDATA;
     HWND listView = CreateWindowExA(0, WC_LISTVIEWA, NULL, style, 0, 0, 0, 0, mainWindow,
                                     (HMENU)(INT_PTR)IDC_LIST, AppInstance, NULL);
     if (listView == NULL)

@@ -53,4 +53,21 @@ void ToggleColumn(HWND listView, int column);
 void ScrollListToTop(HWND listView);
 LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// --- The list as a view of the row store (listrows.cpp) ---------------------
+// The list shows RowView.Shown: its count is set and the selection starts
+// empty, or (keepSelection) the rows marked selected, and the focused row,
+// get their marks back at their new indexes. One repaint.
+void ShowRowView(HWND listView, int keepSelection);
+// The list shows no rows (before the store is emptied) and nothing is selected.
+void HideRowView(HWND listView);
+// The list's owner-data notifications (texts, icons, type-ahead, selection
+// changes by row, by range and for all rows). 1 when `header` was one of
+// them, its answer in `result`. Every parent of the list passes them here.
+int HandleRowListNotify(HWND mainWindow, NMHDR *header, LRESULT *result);
+// The store rows of the selected list rows, in list order, in a block for
+// FreeSelectedRows (null for none). Returns the count; -1 after an error box
+// when the memory is not there.
+int CollectSelectedRows(HWND owner, HWND listView, int **rows);
+void FreeSelectedRows(int *rows);
+
 #endif

@@ -128,7 +128,6 @@ static void OnPrivateMessage(HWND window, UINT message, WPARAM wParam)
     switch (message) {
     case WM_RELOADCACHE:
         LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
-        ReapplyFilterAfterLoad(window, ListViewHandle);
         ScrollListToTop(ListViewHandle);
         // Sent, not posted: the counts replace "Loading..." before anything
         // else is handled.

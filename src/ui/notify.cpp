@@ -88,22 +88,6 @@ static int NextSortKey(int key, int column)
     return column;
 }
 
-static void OnSelectionChanged(HWND mainWindow, const NMLISTVIEW *change)
-{
-    if (!(change->uChanged & LVIF_STATE))
-        return;
-    if (!((change->uNewState | change->uOldState) & LVIS_SELECTED))
-        return;
-    // The item data is the payload size, an unsigned 32-bit number: taken
-    // as signed, a payload of 2 GiB or more would count negative.
-    unsigned int size = (unsigned int)change->lParam;
-    if (change->uNewState & LVIS_SELECTED)
-        SelectedSizeTotal += size;
-    if (change->uOldState & LVIS_SELECTED)
-        SelectedSizeTotal -= size;
-    RequestStatusUpdate(mainWindow);
-}
-
 void RequestStatusUpdate(HWND mainWindow)
 {
     // One posted refresh per burst: it runs after every notification of a
@@ -114,28 +98,18 @@ void RequestStatusUpdate(HWND mainWindow)
     }
 }
 
-void RecountSelectedSize(HWND listView)
-{
-    long long total = 0;
-    int row = -1;
-    while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1) {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        SendMessageA(listView, LVM_GETITEMA, 0, (LPARAM)&item);
-        total += (unsigned int)item.lParam;
-    }
-    SelectedSizeTotal = total;
-}
-
 static LRESULT OnCustomDraw(NMLVCUSTOMDRAW *draw)
 {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return AppSettings.MarkEmptyFiles ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
-    case CDDS_ITEMPREPAINT:
-        if (draw->nmcd.lItemlParam == 0)
+    case CDDS_ITEMPREPAINT: {
+        // An owner-data list has no item data: the size is the store's.
+        int row = ShownRowAt((int)draw->nmcd.dwItemSpec);
+        if (row >= 0 && RowStore.Rows[row].PayloadSize == 0)
             draw->clrTextBk = EmptyRowBackground;
+        return CDRF_DODEFAULT;
+    }
         return CDRF_DODEFAULT;
     default:
         return 0;
@@ -163,6 +137,9 @@ static void SupplyToolTipText(NMHDR *header)
 static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
 {
     PreviewListChanged(header);
+    LRESULT result;
+    if (HandleRowListNotify(mainWindow, header, &result))
+        return result;
     switch (header->code) {
     case LVN_KEYDOWN:
         if (((NMLVKEYDOWN *)header)->wVKey == 'A' && GetKeyState(VK_CONTROL) < 0)
@@ -170,22 +147,7 @@ static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
         return 0;
     case LVN_COLUMNCLICK:
         AppSettings.SortByColumn = NextSortKey(AppSettings.SortByColumn, ((NMLISTVIEW *)header)->iSubItem);
-        // The sort rewrites every row's item data around LVM_SORTITEMS; with
-        // redraw on, each write invalidates its row (2.5 s instead of 0.15 s
-        // for 20,000 rows under Wine). The scan calls SortList frozen already.
-        SendMessageA(ListViewHandle, WM_SETREDRAW, FALSE, 0);
         SortList(ListViewHandle, AppSettings.SortByColumn);
-        SendMessageA(ListViewHandle, WM_SETREDRAW, TRUE, 0);
-        return 0;
-    case LVN_DELETEALLITEMS:
-        SelectedSizeTotal = 0;
-        OnFilterListEmptied();
-        return 1;  // no LVN_DELETEITEM for each row
-    case LVN_DELETEITEM:
-        OnFilterRowDeleting(header->hwndFrom, ((NMLISTVIEW *)header)->iItem);
-        return 0;
-    case LVN_ITEMCHANGED:
-        OnSelectionChanged(mainWindow, (NMLISTVIEW *)header);
         return 0;
     case NM_CUSTOMDRAW:
         return OnCustomDraw((NMLVCUSTOMDRAW *)header);
