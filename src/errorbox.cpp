@@ -1,5 +1,6 @@
 // The one error message box of the program, and the limit that keeps a scan
-// over a wrong folder from showing one modal box per file.
+// over a wrong folder from showing one modal box per file. A run from the
+// command line shows no box: the same messages go to standard error there.
 #include "marrowick.h"
 
 enum {
@@ -84,6 +85,9 @@ static void GetSystemText(DWORD error, const char *insert, char *out)
 // the box after the limit; from the answer on, all boxes or none are shown.
 static int AdmitErrorBox(HWND owner)
 {
+    // Standard error takes every message: nobody is there to answer.
+    if (CommandLineMode)
+        return 1;
     if (ErrorBoxRun.Mode == RUN_ASK_AT_LIMIT) {
         if (ErrorBoxRun.Shown < ERROR_BOX_RUN_LIMIT) {
             ErrorBoxRun.Shown++;
@@ -120,7 +124,37 @@ static void ShowFilledErrorBox(HWND owner, DWORD lastError, const char *format, 
         wsprintfA(message, format, argument, systemText);
     else
         wsprintfA(message, format, argument);
-    MessageBoxA(owner, message, "Error", MB_OK | MB_ICONERROR);
+    ShowMessageBox(owner, message, "Error", MB_OK | MB_ICONERROR);
+}
+
+// "Title: text" as one line: each run of line breaks inside the text
+// becomes " - ", those at its end are dropped.
+static void WriteMessageLine(const char *title, const char *text)
+{
+    char line[MESSAGE_SIZE + 64];
+    int at = wsprintfA(line, "%s: ", title);
+    int limit = (int)sizeof(line) - 3;
+    for (const char *p = text; *p && at < limit;) {
+        if (*p != '\r' && *p != '\n') {
+            line[at++] = *p++;
+            continue;
+        }
+        while (*p == '\r' || *p == '\n')
+            p++;
+        for (const char *q = " - "; *p && *q && at < limit; q++)
+            line[at++] = *q;
+    }
+    line[at++] = '\r';
+    line[at++] = '\n';
+    WriteStandardText(CommandLineErrors, line, at);
+}
+
+int ShowMessageBox(HWND owner, const char *text, const char *title, UINT type)
+{
+    if (!CommandLineMode)
+        return MessageBoxA(owner, text, title, type);
+    WriteMessageLine(title, text);
+    return IDOK;
 }
 
 void ShowErrorBox(HWND owner, const char *format, const char *argument)

@@ -105,6 +105,10 @@ extern unsigned char *SharedReadBuffer;
 // Inserts of the system's text ("%1") are filled with `argument`.
 #define ERROR_ARG_SYSTEM ((const char *)(INT_PTR)-1)
 void ShowErrorBox(HWND owner, const char *format, const char *argument);
+// MessageBoxA for every box of the program. In a run from the command line
+// the text goes to standard error as one line "title: text" instead, and the
+// answer is IDOK, which no Yes/No question takes for Yes.
+int ShowMessageBox(HWND owner, const char *text, const char *title, UINT type);
 // The system's text for the last error alone, its inserts filled with `path`.
 void ShowSystemErrorBox(HWND owner, const char *path);
 // Copies `text` into `out` (`size` bytes, always terminated) with every

@@ -82,17 +82,17 @@ static void ShowCopySummary(const ExtractRun *run)
         return;
     char text[96];
     wsprintfA(text, "%d file(s) written, %d failed.", run->Written, run->Failed);
-    MessageBoxA(run->Owner, text, "Marrowick", MB_OK | (run->Failed ? MB_ICONWARNING : MB_ICONINFORMATION));
+    ShowMessageBox(run->Owner, text, "Marrowick", MB_OK | (run->Failed ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
-void ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
-                        int flags)
+int ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
+                       int flags)
 {
     if (SharedReadBuffer)
-        return;  // a scan or another run owns the buffer
+        return 0;  // a scan or another run owns the buffer
     ExtractRun run = {owner, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0};
     if (!OpenWrittenNameSet(&run.Names, count))
-        return;
+        return 0;
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (SharedReadBuffer) {
         for (int i = 0; i < count; i++) {
@@ -106,6 +106,7 @@ void ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cach
         ShowCopySummary(&run);
     }
     CloseWrittenNameSet(&run.Names);
+    return run.Written;
 }
 
 void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)

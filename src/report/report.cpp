@@ -258,12 +258,12 @@ static void WriteRow(HANDLE file, int row, const ReportFormat &format, const Rep
     WritePiece(file, format.rowEnd);
 }
 
-void WriteReportRows(HWND owner, const char *fileName, int format, const ReportSource *source)
+int WriteReportRows(HWND owner, const char *fileName, int format, const ReportSource *source)
 {
     HANDLE file = CreateFileA(fileName, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         ShowErrorBox(owner, "Could not open file for writing: %s\n\n%s", fileName);
-        return;
+        return 0;
     }
     // The number comes from the settings file unchecked; 5 is no file format.
     if (format < FIRST_FILE_FORMAT || format > LAST_FILE_FORMAT)
@@ -280,11 +280,12 @@ void WriteReportRows(HWND owner, const char *fileName, int format, const ReportS
     WritePiece(file, f.closing);
     FlushReportBlock(file);
     CloseHandle(file);
-    if (ReportWriteError) {
-        SetLastError(ReportWriteError);
-        ReportWriteError = 0;
-        ShowErrorBox(owner, "Error writing file: %s\n\n%s", fileName);
-    }
+    if (!ReportWriteError)
+        return 1;
+    SetLastError(ReportWriteError);
+    ReportWriteError = 0;
+    ShowErrorBox(owner, "Error writing file: %s\n\n%s", fileName);
+    return 0;
 }
 
 void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format)
