@@ -255,7 +255,7 @@ TEST_F(CopyTest, CopyCommandCreatesTheDestinationFolders)
     EXPECT_EQ(std::string(AppSettings.CopyFilesPath), "Q:\\out\\x");
 
     // No selected row: no dialog at all.
-    SendMessageA(Window.List, LVM_DELETEALLITEMS, 0, 0);
+    ClearTestRows(Window.List);
     EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {deep, false, IDOK, 0}), 0);
 }
 

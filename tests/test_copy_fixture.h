@@ -46,7 +46,7 @@ inline void DestroyListWindow(ListWindow &w)
 
 inline void FillList(HWND list, const std::vector<RowTexts> &rows)
 {
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    ClearTestRows(list);
     for (const RowTexts &texts : rows) {
         std::vector<std::string> cells(COLUMN_COUNT);
         cells[COL_FILENAME] = texts.Filename;

@@ -49,17 +49,23 @@ int AddTestRow(HWND list, const std::vector<std::string> &texts, LPARAM data)
     lstrcpynA(bucket, row.Text[COL_CACHE_FILE], sizeof(bucket));
     char *end;
     long number = strtol(bucket, &end, 16);
-    int stored = AppendStoreRow(&row, end == bucket + 2 ? (int)number : 0);
+    AppendStoreRow(&row, end == bucket + 2 ? (int)number : 0);
     // The new row at the end, in store order; selections stay by index.
     ResetRowOrder();
     SendMessageA(list, LVM_SETITEMCOUNT, (WPARAM)RowView.ShownCount, LVSICF_NOSCROLL);
-    return stored;
+    return RowView.ShownCount - 1;
 }
 
 void ShowTestRows(HWND list)
 {
     ResetRowOrder();
     ShowRowView(list, 1);
+}
+
+void ClearTestRows(HWND list)
+{
+    HideRowView(list);
+    ClearRowStore();
 }
 
 void SelectTestRow(HWND list, int row, bool selected)

@@ -19,10 +19,12 @@ HWND CreateTestList(HWND parent, int columnWidth);
 // goes to column i (date columns take HTTP date values such as "Sun, 06 Nov
 // 1994 08:49:37 GMT"), missing texts stay empty, `data` becomes the payload
 // size, and the bucket folder is the Cache File text's first two characters
-// read as hexadecimal digits (00 otherwise). Returns the row's index.
+// read as hexadecimal digits (00 otherwise). Returns the row's list index.
 int AddTestRow(HWND list, const std::vector<std::string> &texts, LPARAM data = 0);
 // The row store's rows shown in the list again, in store order.
 void ShowTestRows(HWND list);
+// Empties the row store and the list.
+void ClearTestRows(HWND list);
 
 // Sets or clears the selected state of one row.
 void SelectTestRow(HWND list, int row, bool selected = true);
