@@ -2,8 +2,9 @@
 # Builds and runs the benchmarks under Wine.
 #   scripts/bench.sh [FILES...]              the scan only; default: 20000 100000
 #   scripts/bench.sh scan [FILES...]         the folder scan against its floor
-#   scripts/bench.sh sort [FILES]            sorting and Select All / Invert
-#                                            Selection in the main window; default: 20000
+#   scripts/bench.sh store [ROWS]            the row store in the main window:
+#                                            filter, invert, sort, GMT switch,
+#                                            bytes per row; default: 100000
 #   scripts/bench.sh extract [COUNT [KIB [MIB]]]  payload extraction against a
 #                                            plain copy; default: 1000 100 200
 #   scripts/bench.sh filter [FILES...]       the quick filter: apply and clear
@@ -13,7 +14,7 @@
 #   scripts/bench.sh cli [FILES...]          the command line writing a CSV report
 #                                            against its scan's floor; default:
 #                                            20000 100000
-#   scripts/bench.sh all                     scan, sort, extract, preview and cli
+#   scripts/bench.sh all                     scan, store, extract, preview and cli
 #                                            with their defaults
 #   scripts/bench.sh                         the same as "all"
 set -euo pipefail
@@ -22,12 +23,12 @@ cd "$root"
 
 which=all
 case "${1:-}" in
-    scan|sort|extract|filter|preview|cli|all) which=$1; shift ;;
+    scan|store|extract|filter|preview|cli|all) which=$1; shift ;;
     '') ;;
     *) which=scan ;;   # bare sizes: the scan, as before
 esac
 case "$which" in
-    all) targets=(scan_bench sort_bench extract_bench preview_bench cli_bench); set -- ;;   # each with its defaults
+    all) targets=(scan_bench store_bench extract_bench preview_bench cli_bench); set -- ;;   # each with its defaults
     *) targets=("${which}_bench") ;;
 esac
 

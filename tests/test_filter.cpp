@@ -133,11 +133,11 @@ TEST_F(FilterTest, ShownRowsFollowFilterSortAndClear)
     const unsigned int sizes[] = {1000, 300, 40, 20, 5, 0};
     for (int row = 0; row < 6; row++) {
         LVITEMA item = {};
-        item.mask = LVIF_IMAGE | LVIF_PARAM;
+        item.mask = LVIF_IMAGE;
         item.iItem = row;
         SendMessageA(ListViewHandle, LVM_GETITEMA, 0, (LPARAM)&item);
         EXPECT_EQ(item.iImage, icons[row]) << row;
-        EXPECT_EQ((unsigned int)item.lParam, sizes[row]) << row;
+        EXPECT_EQ(RowStore.Rows[ShownRowAt(row)].PayloadSize, sizes[row]) << row;
     }
     EXPECT_EQ(TestCellText(ListViewHandle, 1, COL_URL), "http://cdn.example/a.png");
     EXPECT_EQ(TestCellText(ListViewHandle, 3, COL_ETAG), "\"tag\"");

@@ -52,6 +52,7 @@ protected:
         if (order)
             WritePrivateProfileStringA("WinPositions", "ColumnOrder", order, SettingsFilePath);
         HWND list = CreateCacheListView(Parent);
+        RouteListNotifications(Parent);
         SetWindowPos(list, NULL, 0, 0, 600, 400, SWP_NOZORDER);
         ListViewHandle = list;
         return list;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "test_list.h"
 #include "test_util.h"
 
 TEST(FormatSizeText, EveryThreshold)
@@ -71,6 +72,7 @@ protected:
                                AppInstance, NULL);
         ToolbarHandle = CreateToolbar(Parent);
         ListViewHandle = CreateCacheListView(Parent);
+        RouteListNotifications(Parent);
         StatusBarHandle = CreateStatusBar(Parent);
         SelectedSizeTotal = 0;
     }
@@ -178,8 +180,7 @@ TEST_F(StatusTest, ButtonsAndTextFollowTheSelection)
         {3, {4000000000u, 4000000000u}, "3 item(s), 2 selected (7.45 GB)", "1020 1023 1027 1028 1030"},
     };
     for (const Case &c : cases) {
-        HideRowView(ListViewHandle);
-        ClearRowStore();
+        ClearTestRows(ListViewHandle);
         SelectedSizeTotal = 0;
         Fill(c.Rows, c.SelectedSizes);
         RefreshStatus();

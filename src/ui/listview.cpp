@@ -137,6 +137,7 @@ HWND CreateCacheListView(HWND mainWindow)
                                     (HMENU)(INT_PTR)IDC_LIST, AppInstance, NULL);
     if (listView == NULL)
         return NULL;
+    ClearRowStore();    // a new list starts without rows
     SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_LABELTIP);
 

@@ -14,15 +14,20 @@ static LRESULT CALLBACK TestParentProc(HWND window, UINT message, WPARAM wParam,
     return CallWindowProcA(PreviousParentProc, window, message, wParam, lParam);
 }
 
+void RouteListNotifications(HWND parent)
+{
+    WNDPROC previous = (WNDPROC)SetWindowLongPtrA(parent, GWLP_WNDPROC, (LONG_PTR)TestParentProc);
+    if (previous != TestParentProc)
+        PreviousParentProc = previous;
+}
+
 HWND CreateTestList(HWND parent, int columnWidth)
 {
     INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&init);
     ClearRowStore();
     AppliedFilter[0] = '\0';
-    WNDPROC previous = (WNDPROC)SetWindowLongPtrA(parent, GWLP_WNDPROC, (LONG_PTR)TestParentProc);
-    if (previous != TestParentProc)
-        PreviousParentProc = previous;
+    RouteListNotifications(parent);
     RECT area = {0, 0, 600, 400};
     GetClientRect(parent, &area);
     HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA,

@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+// Makes `parent` answer its list's owner-data notifications as the main
+// window does.
+void RouteListNotifications(HWND parent);
+
 // Empties the row store and creates the list as a visible child of `parent`,
 // whose list notifications go to the program's owner-data handling; every
 // column gets `columnWidth` pixels.
