@@ -8,7 +8,8 @@
 #                                           screenshot of the window, close it
 #
 # It runs the shipped 32-bit program: natively where the kernel executes
-# 32-bit processes, through qemu-user where it cannot.
+# 32-bit processes, through qemu-user where it cannot, or on the route that
+# MARROWICK_WINE_ROUTE forces (see wine-route.bash).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -56,7 +57,7 @@ if [ -n "$screenshot" ]; then
 fi
 cleanup() {
     [ -n "$xvfb_pid" ] || return 0
-    stop_x11_wine "$build" "$arch"
+    stop_x11_wine "$build"
     kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -86,12 +87,23 @@ if [ -z "$window" ]; then
     kill "$app_pid" 2>/dev/null || true
     exit 1
 fi
-sleep 2   # let the scan end and the list paint
+# The scan ends and the list paints at the route's pace (under qemu on a busy
+# machine, many seconds): the screenshot is taken once the window's pixels
+# have stayed the same for 1.5 s.
+last=
+same=0
+for _ in $(seq 240); do
+    now=$(import -window "$window" rgb:- 2>/dev/null | md5sum)
+    if [ "$now" = "$last" ]; then same=$((same + 1)); else same=0; fi
+    [ "$same" -lt 3 ] || break
+    last=$now
+    sleep 0.5
+done
 import -window "$window" "$screenshot"
 echo "Screenshot written to $screenshot"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key alt+F4
-for _ in $(seq 40); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.25; done
+for _ in $(seq 120); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.25; done
 if kill -0 "$app_pid" 2>/dev/null; then
     kill "$app_pid" 2>/dev/null || true
     echo "run.sh: Marrowick did not close on Alt+F4" >&2

@@ -26,12 +26,10 @@ start_private_xvfb() {
     return 1
 }
 
-# stop_x11_wine BUILD ARCH: ends the wineserver of the build's X11 prefix
-# (and Wine's desktop process with it) before its X server goes away.
+# stop_x11_wine BUILD: ends the wineserver of the build's X11 prefix (and
+# Wine's desktop process with it) before its X server goes away.
 stop_x11_wine() {
-    local tag
     source "$(dirname "${BASH_SOURCE[0]}")/wine-route.bash"
-    wine_route "$2"
-    tag=$(printf '%s' "${MARROWICK_TZ:-Asia/Kolkata}" | tr -c 'A-Za-z0-9' '_')
-    WINEPREFIX="$1/wineprefix-${tag}_x11" "$wine_server" -k 2>/dev/null || true
+    MARROWICK_DISPLAY=${MARROWICK_DISPLAY:-x11} wine_prefix "$1"
+    wine_stop "$wine_prefix"
 }

@@ -1,6 +1,7 @@
 // The one error message box of the program, and the limit that keeps a scan
-// over a wrong folder from showing one modal box per file. A run from the
-// command line shows no box: the same messages go to standard error there.
+// over a wrong folder, or a copy or deletion that fails file after file,
+// from showing one modal box per file. A run from the command line shows no
+// box: the same messages go to standard error there, all of them.
 #include "marrowick.h"
 
 enum {
@@ -9,14 +10,29 @@ enum {
     ERROR_BOX_RUN_LIMIT = 10   // boxes of a run shown before the question
 };
 
-// How the boxes of a run (a folder scan) are shown: as they come until the
-// limit, then, after the user's answer, all of them or none.
+// How the boxes of a run are shown: as they come until the limit, then,
+// after the user's answer, all of them or none.
 enum ErrorBoxRunMode { RUN_OFF, RUN_ASK_AT_LIMIT, RUN_SHOW_ALL, RUN_HOLD_BACK };
 
 struct ErrorBoxRunState {
     ErrorBoxRunMode Mode;
+    ErrorBoxRunKind Kind;
     int Shown;      // boxes shown before the question
     int HeldBack;   // boxes left out after the answer No
+};
+
+struct ErrorBoxRunTexts {
+    const char *Question;
+    const char *HeldBack;   // "%d" of them; null where the run's summary counts them
+};
+
+// By ErrorBoxRunKind.
+static const ErrorBoxRunTexts RunTexts[] = {
+    {"More cache files could not be read. Show a message for each of them?",
+     "%d more cache files could not be read."},
+    {"More files could not be copied. Show a message for each of them?", NULL},
+    {"More cache files could not be deleted. Show a message for each of them?",
+     "%d more cache files could not be deleted."},
 };
 
 static ErrorBoxRunState ErrorBoxRun;
@@ -83,6 +99,8 @@ static void GetSystemText(DWORD error, const char *insert, char *out)
 
 // Whether the next box of a run is shown. The question comes once, before
 // the box after the limit; from the answer on, all boxes or none are shown.
+// No is the default button: someone pressing Enter through the boxes is not
+// sent through hundreds more.
 static int AdmitErrorBox(HWND owner)
 {
     // Standard error takes every message: nobody is there to answer.
@@ -93,8 +111,8 @@ static int AdmitErrorBox(HWND owner)
             ErrorBoxRun.Shown++;
             return 1;
         }
-        int answer = MessageBoxA(owner, "More cache files could not be read. Show a message for each of them?",
-                                 "Marrowick", MB_YESNO | MB_ICONQUESTION);
+        int answer = ShowMessageBox(owner, RunTexts[ErrorBoxRun.Kind].Question, "Marrowick",
+                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
         ErrorBoxRun.Mode = answer == IDYES ? RUN_SHOW_ALL : RUN_HOLD_BACK;
     }
     if (ErrorBoxRun.Mode == RUN_HOLD_BACK) {
@@ -127,36 +145,6 @@ static void ShowFilledErrorBox(HWND owner, DWORD lastError, const char *format, 
     ShowMessageBox(owner, message, "Error", MB_OK | MB_ICONERROR);
 }
 
-// "Title: text" as one line: each run of line breaks inside the text
-// becomes " - ", those at its end are dropped.
-static void WriteMessageLine(const char *title, const char *text)
-{
-    char line[MESSAGE_SIZE + 64];
-    int at = wsprintfA(line, "%s: ", title);
-    int limit = (int)sizeof(line) - 3;
-    for (const char *p = text; *p && at < limit;) {
-        if (*p != '\r' && *p != '\n') {
-            line[at++] = *p++;
-            continue;
-        }
-        while (*p == '\r' || *p == '\n')
-            p++;
-        for (const char *q = " - "; *p && *q && at < limit; q++)
-            line[at++] = *q;
-    }
-    line[at++] = '\r';
-    line[at++] = '\n';
-    WriteStandardText(CommandLineErrors, line, at);
-}
-
-int ShowMessageBox(HWND owner, const char *text, const char *title, UINT type)
-{
-    if (!CommandLineMode)
-        return MessageBoxA(owner, text, title, type);
-    WriteMessageLine(title, text);
-    return IDOK;
-}
-
 void ShowErrorBox(HWND owner, const char *format, const char *argument)
 {
     // Fetched first: nothing below may run before it.
@@ -170,9 +158,10 @@ void ShowSystemErrorBox(HWND owner, const char *path)
     ShowFilledErrorBox(owner, lastError, "%s", ERROR_ARG_SYSTEM, path);
 }
 
-void BeginErrorBoxRun(void)
+void BeginErrorBoxRun(ErrorBoxRunKind kind)
 {
     ErrorBoxRun.Mode = RUN_ASK_AT_LIMIT;
+    ErrorBoxRun.Kind = kind;
     ErrorBoxRun.Shown = 0;
     ErrorBoxRun.HeldBack = 0;
 }
@@ -182,9 +171,10 @@ void EndErrorBoxRun(HWND owner)
     int heldBack = ErrorBoxRun.HeldBack;
     ErrorBoxRun.Mode = RUN_OFF;
     ErrorBoxRun.HeldBack = 0;
-    if (heldBack == 0)
+    const char *format = RunTexts[ErrorBoxRun.Kind].HeldBack;
+    if (heldBack == 0 || !format)
         return;
     char text[64];
-    wsprintfA(text, "%d more cache files could not be read.", heldBack);
+    wsprintfA(text, format, heldBack);
     ShowErrorBox(owner, "%s", text);
 }

@@ -92,6 +92,7 @@ extern unsigned char *SharedReadBuffer;
 #define WM_RELOADCACHE   (WM_USER + 1203)  // 2227, to the main window
 #define WM_UPDATESTATUS  (WM_USER + 1204)  // 2228
 #define WM_LOADPROGRESS  (WM_USER + 1205)  // 2229, wParam = files so far
+#define WM_COPYPROGRESS  (WM_USER + 1206)  // 2230, wParam = files done, lParam = files in all
 #define WM_SETEMPTYTEXT  (WM_APP + 26)     // 0x801A, to the list view, lParam = text or NULL
 #define WM_LINKINIT      (WM_APP + 35)     // 0x8023, to the about box's link button
 #define WM_LINKGETRECT   (WM_APP + 36)     // 0x8024
@@ -105,20 +106,44 @@ extern unsigned char *SharedReadBuffer;
 // Inserts of the system's text ("%1") are filled with `argument`.
 #define ERROR_ARG_SYSTEM ((const char *)(INT_PTR)-1)
 void ShowErrorBox(HWND owner, const char *format, const char *argument);
-// MessageBoxA for every box of the program. In a run from the command line
-// the text goes to standard error as one line "title: text" instead, and the
-// answer is IDOK, which no Yes/No question takes for Yes.
-int ShowMessageBox(HWND owner, const char *text, const char *title, UINT type);
 // The system's text for the last error alone, its inserts filled with `path`.
 void ShowSystemErrorBox(HWND owner, const char *path);
 // Copies `text` into `out` (`size` bytes, always terminated) with every
 // insert sequence ("%1" to "%99", also typed as "%1!s!") replaced by `insert`.
 void FillMessageInserts(const char *text, const char *insert, char *out, int size);
-// A run of boxes (a folder scan): the first ten are shown, then the user is
-// asked once whether to see the rest. After the answer No the rest are held
-// back, and EndErrorBoxRun shows one box with their number.
-void BeginErrorBoxRun(void);
+// A run of boxes (a folder scan, a copy or open, a deletion): the first ten
+// are shown, then the user is asked once (default No) whether to see the
+// rest. After the answer No the rest are held back, and EndErrorBoxRun
+// shows one box with their number, except after a copy, whose own summary
+// counts its failures.
+enum ErrorBoxRunKind { BOX_RUN_SCAN, BOX_RUN_COPY, BOX_RUN_DELETE };
+void BeginErrorBoxRun(ErrorBoxRunKind kind);
 void EndErrorBoxRun(HWND owner);
+
+// --- The busy state (busy.cpp) ----------------------------------------------
+// Held by a scan, a copy/open/delete run, a command and every message box of
+// ours: anything that runs a message loop, in which other handlers can run.
+// Entry points that arrive meanwhile (a reload, the filter's timer, a status
+// refresh, a close) leave their message with DeferUntilIdle, posted again
+// when the last holder lets go; other commands are refused.
+void EnterBusy(void);
+void LeaveBusy(void);
+int IsBusy(void);
+void DeferUntilIdle(HWND window, UINT message, WPARAM wParam);
+// MessageBoxA, holding the busy state while the box is shown. In a run from
+// the command line the text goes to standard error as one line instead, and
+// the answer is IDOK, which no Yes/No question takes for Yes.
+int ShowMessageBox(HWND owner, const char *text, const char *caption, UINT type);
+// A long run (scan, copy) holds the state from BeginBusyRun to EndBusyRun
+// and, whenever RunPumpDue says so, calls PumpRunMessages: the window
+// repaints, moves and resizes, keyboard and mouse input to its contents is
+// dropped, and Esc asks the run to stop. 1 once a stop has been asked.
+void BeginBusyRun(void);
+void EndBusyRun(void);
+int RunPumpDue(void);
+int PumpRunMessages(void);
+void RequestRunStop(void);
+int RunStopRequested(void);
 
 #include "cache/cache.h"
 #include "actions/actions.h"

@@ -144,6 +144,45 @@ TEST_F(CopyTest, FailedRowsAreReportedAndTheRunGoesOn)
     EXPECT_EQ(ReadFileBytes(Dest + "\\ok.txt"), "K");
 }
 
+// Copies and deletions failing file after file: ten boxes, then one
+// question, which Enter answers No; the run's summary then counts the rest.
+// (Yes shows them all: the scan's test covers that answer.)
+TEST_F(CopyTest, FailingCopyAndDeleteAskOnceAfterTenBoxes)
+{
+    const struct {
+        bool Delete;
+        const char *Question, *Summary;
+    } cases[] = {
+        {false, "More files could not be copied.", "2 file(s) written, 13 failed."},
+        {true, "More cache files could not be deleted.", "3 more cache files could not be deleted."},
+    };
+    for (const auto &c : cases) {
+        std::vector<RowTexts> rows = MakeRows(std::vector<std::pair<std::string, std::string>>(15, {"f.txt", "x"}));
+        for (size_t i = 1; i + 1 < rows.size(); i++)  // all but the first and the last
+            DeleteFileA((Cache + "\\" + rows[i].CacheFile.substr(0, 2) + "\\" + rows[i].CacheFile).c_str());
+        FillList(Window.List, rows);
+        BoxCapture capture;
+        if (c.Delete)
+            capture.Answer(IDYES);  // the confirmation
+        for (int i = 0; i < 10; i++)
+            capture.Answer(IDOK);
+        capture.Answer(PRESS_ENTER);
+        if (c.Delete)
+            DeleteSelectedCacheFiles(Window.Parent, Window.List, Cache.c_str(), 0);
+        else
+            ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), EXTRACT_AUTO_RENAME);
+        std::vector<std::string> texts;
+        for (const CapturedBox &box : capture.Boxes)
+            texts.push_back(box.Text.rfind("Could not ", 0) == 0 ? "error" : box.Text);
+        std::vector<std::string> expected(c.Delete ? 1 : 0, texts[0]);
+        expected.insert(expected.end(), 10, "error");
+        expected.push_back(std::string(c.Question) + " Show a message for each of them?");
+        expected.push_back(c.Summary);
+        EXPECT_EQ(texts, expected) << c.Question;
+        EXPECT_FALSE(IsBusy());
+    }
+}
+
 // Paths longer than their 272-character buffers are reported, never cut
 // into a shorter path that names another file.
 TEST_F(CopyTest, TooLongPathsAreReportedNotCut)

@@ -44,7 +44,8 @@ protected:
     ListWindow Window;
 };
 
-TEST_F(DeleteTest, OneConfirmationPerModeAndNoChangesOnNo)
+// Enter answers No: nothing is deleted, in either mode.
+TEST_F(DeleteTest, OneConfirmationPerModeAndEnterAnswersNo)
 {
     const struct {
         int Mode;
@@ -58,7 +59,7 @@ TEST_F(DeleteTest, OneConfirmationPerModeAndNoChangesOnNo)
     FillList(Window.List, rows);
     for (const auto &c : cases) {
         BoxCapture capture;
-        capture.Answer(IDNO);
+        capture.Answer(PRESS_ENTER);
         DeleteSelectedCacheFiles(Window.Parent, Window.List, Cache.c_str(), c.Mode);
         ASSERT_EQ(capture.Boxes.size(), 1u) << c.Mode;
         EXPECT_EQ(capture.Boxes[0].Text, c.Text) << c.Mode;

@@ -255,6 +255,28 @@ TEST_F(FilterFolderTest, DeletedShownRowStaysGoneAndRefreshKeepsTheFilter)
     EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "01dog1", "03bird", "04cat3"}));
 }
 
+// The filter's timer and a second reload that come inside an error box of
+// the scan wait until the reload has ended; a command there is refused.
+TEST_F(FilterFolderTest, TimerReloadAndCommandInsideAScanBoxWait)
+{
+    Create();
+    Reload();
+    AddRawCacheFile(Cache, "00", "00bad", "");  // a box at the scan's first file
+    SetWindowTextA(FilterBoxHandle, "cat");  // the filter's timer starts
+    BoxCapture capture;
+    capture.AnswerLater(IDOK, FILTER_DELAY_MS * 3);  // the timer comes due while the box is shown
+    PostMessageA(Main, WM_RELOADCACHE, 0, 0);
+    PostMessageA(Main, WM_COMMAND, IDM_SELECT_ALL, 0);
+    SendMessageA(Main, WM_RELOADCACHE, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "02cat2"}));
+    EXPECT_EQ(StatusText(), "2 of 4 item(s)");
+    EXPECT_EQ(SendMessageA(ListViewHandle, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+    EXPECT_EQ(capture.Boxes.size(), 2u);  // the second reload ran after the first
+    Filter("");
+    EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "01dog1", "02cat2", "03bird"}));
+}
+
 TEST_F(FilterTest, BoxFiltersAfterThePauseAndEscClears)
 {
     Create();

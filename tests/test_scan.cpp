@@ -1,4 +1,4 @@
-// Folder scan: rows and their order, buckets stopped by a short file, skipped
+// Folder scan: rows and their order, damaged files amid valid ones, skipped
 // entries, progress, title, empty-list text, sorting and reloading.
 #include <gtest/gtest.h>
 
@@ -98,22 +98,25 @@ TEST_F(ScanTest, ListsBucketsInOrderAndSkipsWhatIsNoCacheFile)
     EXPECT_STREQ(url, "http://cdn.example.com/0001");
 }
 
-TEST_F(ScanTest, ShortFileEndsItsBucketOnly)
+// Short files first in their bucket's name order: each shows its box, and
+// the valid files after them in the same folder are listed and counted.
+TEST_F(ScanTest, ShortFilesDoNotHideTheRestOfTheirBucket)
 {
-    std::string shortFile = AddRawCacheFile(Folder, "10", "10a", std::string(10, 'x'));
-    AddCacheFile(Folder, "10", "10b", SimpleCacheSpec("10b"));
+    std::string empty = AddRawCacheFile(Folder, "10", "10a", "");
+    std::string cut = AddRawCacheFile(Folder, "10", "10b", BuildCacheFile(SimpleCacheSpec("10b")).substr(0, 19));
     AddCacheFile(Folder, "10", "10c", SimpleCacheSpec("10c"));
+    AddCacheFile(Folder, "10", "10d", SimpleCacheSpec("10d"));
     AddCacheFile(Folder, "11", "11a", SimpleCacheSpec("11a"));
 
     BoxCapture boxes;
     Scan(Folder);
 
-    EXPECT_EQ(CacheFileColumn(), (std::vector<std::string>{"11a"}));
-    ASSERT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_EQ(boxes.Boxes[0].Text, "File is too small to contain cache file header\n\n" + shortFile);
+    EXPECT_EQ(CacheFileColumn(), (std::vector<std::string>{"10c", "10d", "11a"}));
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[0].Text, "File is too small to contain cache file header\n\n" + empty);
+    EXPECT_EQ(boxes.Boxes[1].Text, "File is too small to contain cache file header\n\n" + cut);
     EXPECT_EQ(boxes.Boxes[0].Owner, Main);
-    // The file that stopped its bucket is not counted as handled.
-    EXPECT_EQ(ScanFileCount, 1);
+    EXPECT_EQ(ScanFileCount, 5);
 }
 
 TEST_F(ScanTest, ReportsProgressEveryFiftyFiles)
@@ -235,7 +238,7 @@ TEST_F(ScanTest, ManyUnreadableFilesAskOnceAfterTenBoxes)
     const Case cases[] = {
         {10, 0, 10, nullptr},
         {15, IDYES, 15, nullptr},
-        {15, IDNO, 10, "5 more cache files could not be read."},
+        {15, PRESS_ENTER, 10, "5 more cache files could not be read."},  // No is the default
         {11, IDNO, 10, "1 more cache files could not be read."},
     };
     for (const Case &c : cases) {
@@ -284,20 +287,6 @@ TEST_F(ScanTest, ManyUnreadableFilesAskOnceAfterTenBoxes)
         EXPECT_TRUE(boxes.Boxes.empty());
         RemoveTree(folder);
     }
-}
-
-// A reload dispatched inside a message box of a running copy or scan finds
-// the shared buffer taken: it leaves the list and the buffer alone.
-TEST_F(ScanTest, ScanDoesNotTakeABufferInUse)
-{
-    AddCacheFile(Folder, "00", "0001", SimpleCacheSpec("0001"));
-    Scan(Folder);
-    unsigned char busy[16];
-    SharedReadBuffer = busy;
-    Scan(Folder + "\\missing");
-    EXPECT_EQ(SharedReadBuffer, busy);
-    SharedReadBuffer = NULL;
-    EXPECT_EQ(CacheFileColumn(), std::vector<std::string>{"0001"});
 }
 
 // The demo generator's caches are what the README shows: every file must

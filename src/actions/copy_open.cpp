@@ -34,12 +34,15 @@ static void OpenExtractedFile(HWND owner, const char *path)
 // One copy or open run over rows of the row store.
 struct ExtractRun {
     HWND Owner;
+    const int *Rows;       // rows of the row store, in the order they are copied
     const char *CacheFolder;
     const char *TargetFolder;
     int Flags;
     WrittenNameSet Names;  // what this run has written into TargetFolder
     int Written;
     int Failed;            // rows that gave no file, for whatever reason
+    int Total;             // rows of the run
+    int Stopped;           // Esc ended the run early
 };
 
 // One row: its cache file path, the target, the extraction. 1 when the
@@ -74,36 +77,66 @@ static int ExtractRowPayload(ExtractRun *run, int row)
     return 1;
 }
 
-// After a copy that wrote several files or missed any: how many of each.
-// Every miss has had its own message already.
+// After a copy that wrote several files, missed any or was stopped: how
+// many of each. Every miss has had its own message already, unless the
+// user chose to see no more of them.
 static void ShowCopySummary(const ExtractRun *run)
 {
-    if ((run->Flags & EXTRACT_OPEN) || (run->Written <= 1 && run->Failed == 0))
+    if ((run->Flags & EXTRACT_OPEN) || (run->Written <= 1 && run->Failed == 0 && !run->Stopped))
         return;
-    char text[96];
-    wsprintfA(text, "%d file(s) written, %d failed.", run->Written, run->Failed);
+    char text[128];
+    if (run->Stopped)
+        wsprintfA(text, "Copy stopped: %d file(s) written, %d failed, %d not copied.", run->Written, run->Failed,
+                  run->Total - run->Written - run->Failed);
+    else
+        wsprintfA(text, "%d file(s) written, %d failed.", run->Written, run->Failed);
     ShowMessageBox(run->Owner, text, "Marrowick", MB_OK | (run->Failed ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+// Progress in the owner's status bar and a live window between two files;
+// 1 when Esc has asked the run to stop. Opening a single file shows none.
+static int PaceExtractRun(const ExtractRun *run)
+{
+    if (!RunPumpDue())
+        return RunStopRequested();
+    if (!(run->Flags & EXTRACT_OPEN))
+        SendMessageA(run->Owner, WM_COPYPROGRESS, (WPARAM)(run->Written + run->Failed), (LPARAM)run->Total);
+    return PumpRunMessages();
+}
+
+// Every row of the run in turn: store rows, so that nothing the run's pump
+// lets the list do changes which files are copied.
+static void ExtractRows(ExtractRun *run)
+{
+    for (int i = 0; i < run->Total; i++) {
+        if (PaceExtractRun(run)) {
+            run->Stopped = 1;
+            break;
+        }
+        if (ExtractRowPayload(run, run->Rows[i]))
+            run->Written++;
+        else
+            run->Failed++;
+    }
 }
 
 int ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
                        int flags)
 {
-    if (SharedReadBuffer)
-        return 0;  // a scan or another run owns the buffer
-    ExtractRun run = {owner, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0};
-    if (!OpenWrittenNameSet(&run.Names, count))
+    ExtractRun run = {owner, rows, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0, count, 0};
+    if (!OpenWrittenNameSet(&run.Names, run.Total))
         return 0;
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (SharedReadBuffer) {
-        for (int i = 0; i < count; i++) {
-            if (ExtractRowPayload(&run, rows[i]))
-                run.Written++;
-            else
-                run.Failed++;
-        }
+        BeginBusyRun();
+        // After ten failures the user may choose to see only the summary.
+        BeginErrorBoxRun(BOX_RUN_COPY);
+        ExtractRows(&run);
         GlobalFree(SharedReadBuffer);
         SharedReadBuffer = NULL;
+        EndErrorBoxRun(owner);
         ShowCopySummary(&run);
+        EndBusyRun();
     }
     CloseWrittenNameSet(&run.Names);
     return run.Written;

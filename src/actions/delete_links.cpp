@@ -15,7 +15,8 @@ struct DeleteConfirmation {
 };
 
 // By mode: 0 deletes for good, 1 recycles. "Recycke" is the program's own
-// long-standing wording.
+// long-standing wording. Both default to No: Enter pressed in passing must
+// not delete thousands of files.
 static const DeleteConfirmation Confirmations[] = {
     {"Are you sure you want to permanently delete the selected files?", MB_ICONEXCLAMATION},
     {"Are you sure you want to move the selected files to the Recycke Bin?", MB_ICONQUESTION},
@@ -79,8 +80,12 @@ void DeleteSelectedCacheFiles(HWND mainWindow, HWND listView, const char *cacheF
     // the deletion alike.
     int mode = toRecycle ? 1 : 0;
     const DeleteConfirmation &confirmation = Confirmations[mode];
-    if (MessageBoxA(mainWindow, confirmation.Text, "Delete selected files", MB_YESNO | confirmation.Icon) != IDYES)
+    if (ShowMessageBox(mainWindow, confirmation.Text, "Delete selected files",
+                       MB_YESNO | MB_DEFBUTTON2 | confirmation.Icon) != IDYES)
         return;
+    EnterBusy();
+    // After ten failures the user may choose to see one count instead.
+    BeginErrorBoxRun(BOX_RUN_DELETE);
     int *rows;
     int count = CollectSelectedRows(mainWindow, listView, &rows);
     for (int i = 0; i < count; i++)
@@ -91,6 +96,8 @@ void DeleteSelectedCacheFiles(HWND mainWindow, HWND listView, const char *cacheF
     // store's view (and the filter's rows) for good.
     RemoveDeletedRows();
     ShowRowView(listView, 1);
+    EndErrorBoxRun(mainWindow);
+    LeaveBusy();
 }
 
 void OpenSelectedLink(HWND mainWindow, HWND listView)

@@ -9,9 +9,9 @@
 // Reads the first 4,096 bytes of one cache file into SharedReadBuffer and
 // appends one complete row, found in bucket folder `bucket` (0-255), to the
 // row store, or none at all (every failure is shown with ShowErrorBox, the
-// path as its argument). Returns 1 to go on with the bucket folder, 0 to stop
-// reading it (no read buffer, a failed read, a file shorter than the 20
-// fixed header bytes, a store out of memory).
+// path as its argument). Returns 1 to go on with the bucket folder, also
+// after a damaged or unreadable file, whose neighbours may well be sound; 0
+// only without a read buffer or when the store is out of memory.
 int ReadCacheEntry(HWND owner, const char *path, int bucket);
 // HeaderKind of a response header name (2 to 8, or -1): only whole names
 // count, compared without regard to case.

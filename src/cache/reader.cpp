@@ -124,7 +124,7 @@ static int ReadHeaderBytes(HWND owner, const char *path, DWORD *count, int *resu
     if (!ReadFile(file, SharedReadBuffer, CACHE_HEADER_READ_SIZE, count, NULL)) {
         ShowErrorBox(owner, "Error reading file: %s\n\n%s", path);  // before CloseHandle resets the error
         CloseHandle(file);
-        *result = 0;
+        *result = 1;
         return 0;
     }
     CloseHandle(file);
@@ -142,7 +142,7 @@ int ReadCacheEntry(HWND owner, const char *path, int bucket)
     switch (WalkCacheHeader(SharedReadBuffer, count, &fields)) {
     case HEADER_WALK_TOO_SMALL:
         ShowErrorBox(owner, "File is too small to contain cache file header\n\n%s", path);
-        return 0;
+        return 1;
     case HEADER_WALK_BAD_SIGNATURE:
         ShowErrorBox(owner, "Unknown or invalid cache file header\n\n%s", path);
         return 1;

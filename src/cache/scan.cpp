@@ -35,8 +35,8 @@ void SetCacheWindowTitle(HWND mainWindow, const char *folder)
     char title[SCAN_PATH_SIZE];
     wsprintfA(title, "Marrowick:  %s", folder);
     SetWindowTextA(mainWindow, title);
-    // The scan does not pump messages, so the arrow comes back by itself with
-    // the next mouse movement once the message loop runs again.
+    // The arrow comes back by itself with the next mouse movement over the
+    // window, which the scan's own pump lets through.
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
 }
 
@@ -66,12 +66,14 @@ int CheckCacheFolderAccess(HWND listView, const char *folder)
     return 0;
 }
 
-// Counts one handled file and reports every PROGRESS_INTERVAL-th.
-static void CountScannedFile(HWND owner)
+// Counts one handled file, reports every PROGRESS_INTERVAL-th and lets the
+// window live now and then; 1 when the user has asked the scan to stop.
+static int CountScannedFile(HWND owner)
 {
     ++ScanFileCount;
     if (owner && ScanFileCount % PROGRESS_INTERVAL == 0)
         SendMessageA(owner, WM_LOADPROGRESS, (WPARAM)ScanFileCount, 0);
+    return RunPumpDue() ? PumpRunMessages() : RunStopRequested();
 }
 
 void ScanBucketFolder(HWND owner, char *path, int bucket)
@@ -100,7 +102,9 @@ void ScanBucketFolder(HWND owner, char *path, int bucket)
         lstrcpynA(name + 1, entry.cFileName, room);
         if (!ReadCacheEntry(owner, path, bucket))
             break;
-        CountScannedFile(owner);
+        // Esc stops after this file; the rows read so far stay.
+        if (CountScannedFile(owner))
+            break;
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     *name = '\0';
@@ -115,16 +119,17 @@ int ScanCacheFolder(HWND owner, const char *folder)
     ScanFileCount = 0;
     if (owner)
         SendMessageA(owner, WM_LOADPROGRESS, 0, 0);
+    PumpRunMessages();
     // A folder of foreign files fails on every file: after ten boxes the
     // user may choose to see one summary instead of the rest.
-    BeginErrorBoxRun();
+    BeginErrorBoxRun(BOX_RUN_SCAN);
 
     // The folder is at most 259 characters (CacheFolder); a longer one from
     // elsewhere is cut so that the pattern always ends in "\xx\*".
     char folderPart[MAX_PATH];
     lstrcpynA(folderPart, folder, sizeof(folderPart));
     char path[SCAN_PATH_SIZE];
-    for (unsigned long bucket = 0; bucket < BUCKET_COUNT; ++bucket) {
+    for (unsigned long bucket = 0; bucket < BUCKET_COUNT && !RunStopRequested(); ++bucket) {
         wsprintfA(path, "%s\\%2.2lx\\*", folderPart, bucket);
         ScanBucketFolder(owner, path, (int)bucket);
     }
@@ -137,27 +142,26 @@ int ScanCacheFolder(HWND owner, const char *folder)
 
 void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
 {
-    // A reload dispatched by the modal loop of a message box that a scan or
-    // a copy run shows must not take the buffer from under it.
-    if (SharedReadBuffer)
-        return;
     if (!folder)
         folder = "";
     SetCacheWindowTitle(mainWindow, folder);
     CheckCacheFolderAccess(listView, folder);
 
-    // The list lets go of the old rows before the store drops them: it asks
-    // for texts by index while it paints, and a box of the scan repaints.
+    BeginBusyRun();
+    // The list lets go of the old rows before the store drops them (it asks
+    // for texts by index while it paints, and the scan lets it paint): the
+    // empty list shows under the new title while the files are read.
     HideRowView(listView);
-    if (!ScanCacheFolder(mainWindow, folder))
-        return;
     // The filter's marks and the sort come before the list learns the
     // count: the new rows are shown once, already narrowed and in order.
-    MarkFilteredRows();
-    if (!ResetRowOrder())
-        return;
-    if (AppSettings.SortByColumn != -1)
+    int shown = ScanCacheFolder(mainWindow, folder);
+    if (shown) {
+        MarkFilteredRows();
+        shown = ResetRowOrder();
+    }
+    if (shown && AppSettings.SortByColumn != -1)
         SortList(listView, AppSettings.SortByColumn);
-    else
+    else if (shown)
         ShowRowView(listView, 0);
+    EndBusyRun();
 }

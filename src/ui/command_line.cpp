@@ -19,7 +19,8 @@ HANDLE CommandLineErrors;
 enum {
     MAX_REPORTS = 8,       // report switches in one run
     NOT_GIVEN = -2,        // an option left to the settings file
-    ARGUMENT_TEXT = 200    // characters of an argument quoted in a message
+    ARGUMENT_TEXT = 200,   // characters of an argument quoted in a message
+    MESSAGE_LINE_SIZE = 1200   // a message box's text (at most 1,024 bytes) and its title
 };
 
 static const char UsageText[] =
@@ -88,6 +89,26 @@ void WriteStandardText(HANDLE handle, const char *text, int length)
     DWORD written;
     if (handle && length > 0)
         WriteFile(handle, text, (DWORD)length, &written, NULL);
+}
+
+void WriteMessageLine(const char *title, const char *text)
+{
+    char line[MESSAGE_LINE_SIZE];
+    int at = wsprintfA(line, "%s: ", title);
+    int limit = (int)sizeof(line) - 3;
+    for (const char *p = text; *p && at < limit;) {
+        if (*p != '\r' && *p != '\n') {
+            line[at++] = *p++;
+            continue;
+        }
+        while (*p == '\r' || *p == '\n')
+            p++;
+        for (const char *q = " - "; *p && *q && at < limit; q++)
+            line[at++] = *q;
+    }
+    line[at++] = '\r';
+    line[at++] = '\n';
+    WriteStandardText(CommandLineErrors, line, at);
 }
 
 static HANDLE UsableHandle(HANDLE handle)

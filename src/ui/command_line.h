@@ -21,6 +21,9 @@ extern HANDLE CommandLineErrors;
 
 // Writes `length` bytes to `handle`, a standard handle or null.
 void WriteStandardText(HANDLE handle, const char *text, int length);
+// Writes "title: text" as one line to standard error: each run of line
+// breaks inside the text becomes " - ", those at its end are dropped.
+void WriteMessageLine(const char *title, const char *text);
 // Runs the switches of `argv` (argv[0] is the program) and returns the exit
 // code. The settings file is read, never written.
 int RunCommandLine(int argc, char **argv);

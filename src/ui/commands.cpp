@@ -4,7 +4,8 @@
 //
 // Every command checks its own condition when it arrives, however it
 // arrived: the gray menu items and disabled toolbar buttons only show those
-// conditions, they do not guard them.
+// conditions, they do not guard them. A command holds the busy state while
+// it runs, dialogs and boxes included.
 #include "marrowick.h"
 
 enum CommandCondition {
@@ -52,6 +53,8 @@ static void DoOpenLink(HWND mainWindow, int)
 static void DoCopyCacheFiles(HWND mainWindow, int)
 {
     CopySelectedCacheFiles(mainWindow, ListViewHandle);
+    // The counts come back in place of "Copying...".
+    RequestStatusUpdate(mainWindow);
 }
 
 static void DoDeleteFiles(HWND mainWindow, int)
@@ -223,12 +226,36 @@ int CommandAllowed(int command)
     return entry && ConditionHolds(entry->Condition);
 }
 
+// Commands that arrive while the program is busy and are worth doing once
+// it is done: the reloads. Any other command then would act on rows that a
+// scan or a copy is changing or reading, or open a dialog over a box:
+// refused. Exit goes through, since WM_CLOSE stops a run and waits itself.
+static const int WaitingCommands[] = {IDM_REFRESH, IDM_VIEW_MAIN_CACHE, IDM_VIEW_BIG_PICTURE_CACHE};
+
+static int CommandWaits(int command)
+{
+    for (int i = 0; i < countof(WaitingCommands); i++)
+        if (WaitingCommands[i] == command)
+            return 1;
+    return 0;
+}
+
 void RunCommand(HWND mainWindow, int command)
 {
     // Unknown numbers and failed conditions do nothing, silently.
     const CommandEntry *entry = FindCommand(command);
-    if (entry && ConditionHolds(entry->Condition))
-        entry->Handler(mainWindow, command);
+    if (!entry || !ConditionHolds(entry->Condition))
+        return;
+    if (IsBusy() && command != IDM_EXIT) {
+        if (CommandWaits(command))
+            DeferUntilIdle(mainWindow, WM_COMMAND, (WPARAM)command);
+        else
+            MessageBeep(MB_OK);
+        return;
+    }
+    EnterBusy();
+    entry->Handler(mainWindow, command);
+    LeaveBusy();
 }
 
 void SetFileMenuDefaultItem(void)

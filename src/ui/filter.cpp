@@ -149,6 +149,12 @@ int FormatRowCountText(char *text, int rows)
 static void ApplyFilterBoxText(void)
 {
     KillTimer(FilterBoxHandle, FILTER_TIMER_ID);
+    // Inside a scan, a copy or a box of ours the rows are not to be touched:
+    // the text is applied once that has ended.
+    if (IsBusy()) {
+        DeferUntilIdle(FilterBoxHandle, WM_TIMER, FILTER_TIMER_ID);
+        return;
+    }
     char text[FILTER_TEXT_SIZE];
     GetWindowTextA(FilterBoxHandle, text, sizeof(text));
     if (ApplyFilter(MainWindowHandle, ListViewHandle, text))

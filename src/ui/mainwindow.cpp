@@ -99,6 +99,13 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
 
 static LRESULT OnClose(HWND window)
 {
+    // The close box stays live during a scan or a copy: the run stops after
+    // its current file, and the window closes once it has ended.
+    if (IsBusy()) {
+        RequestRunStop();
+        DeferUntilIdle(window, WM_CLOSE, 0);
+        return 0;
+    }
     SaveSettings();
     if (IsFullFolderPath(AppSettings.TempOpenFolder) == 1)
         DeleteFolderTree(AppSettings.TempOpenFolder);
@@ -123,22 +130,44 @@ static LRESULT OnDestroy(void)
     return 0;
 }
 
-static void OnPrivateMessage(HWND window, UINT message, WPARAM wParam)
+// The whole reload, filter and scroll included, holds the busy state: a
+// second reload (F5 twice, the folder dialog's own) or the filter's timer
+// that comes inside a box of the scan waits until it has ended.
+static void ReloadCache(HWND window)
+{
+    if (IsBusy()) {
+        DeferUntilIdle(window, WM_RELOADCACHE, 0);
+        return;
+    }
+    EnterBusy();
+    LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
+    ScrollListToTop(ListViewHandle);
+    LeaveBusy();
+    // Sent, not posted: the counts replace "Loading..." before anything
+    // else is handled.
+    SendMessageA(window, WM_UPDATESTATUS, 0, 0);
+}
+
+static void OnPrivateMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_RELOADCACHE:
-        LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
-        ScrollListToTop(ListViewHandle);
-        // Sent, not posted: the counts replace "Loading..." before anything
-        // else is handled.
-        SendMessageA(window, WM_UPDATESTATUS, 0, 0);
+        ReloadCache(window);
         break;
     case WM_UPDATESTATUS:
+        // The counts would replace a run's progress; they come after it.
+        if (IsBusy()) {
+            DeferUntilIdle(window, WM_UPDATESTATUS, 0);
+            break;
+        }
         RefreshStatus();
         StatusUpdatePending = 0;
         break;
     case WM_LOADPROGRESS:
         ShowLoadProgress((int)wParam);
+        break;
+    case WM_COPYPROGRESS:
+        ShowCopyProgress((int)wParam, (int)lParam);
         break;
     }
 }
@@ -153,8 +182,10 @@ static LRESULT OnMinMaxInfo(MINMAXINFO *info)
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // The find dialog's message number is only known at run time.
+    // The find dialog stays enabled while a box of ours is shown, but a find
+    // would select rows under a scan or a copy.
     if (FindMessage && message == FindMessage)
-        return HandleFindMessage(window, (FINDREPLACEA *)lParam);
+        return IsBusy() ? 0 : HandleFindMessage(window, (FINDREPLACEA *)lParam);
     switch (message) {
     case WM_CREATE:
         return OnCreate(window, (const CREATESTRUCTA *)lParam);
@@ -190,7 +221,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_RELOADCACHE:
     case WM_UPDATESTATUS:
     case WM_LOADPROGRESS:
-        OnPrivateMessage(window, message, wParam);
+    case WM_COPYPROGRESS:
+        OnPrivateMessage(window, message, wParam, lParam);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -149,11 +149,19 @@ void RefreshStatus(void)
     SetStatusText(text);
 }
 
+// Painted at once: a run pumps messages only every so often.
 void ShowLoadProgress(int count)
 {
     char text[STATUS_TEXT_SIZE];
     wsprintfA(text, "Loading... %d", count);
     SetStatusText(text);
-    // The scan does not pump messages: paint now, or the text may never show.
+    UpdateWindow(StatusBarHandle);
+}
+
+void ShowCopyProgress(int done, int total)
+{
+    char text[STATUS_TEXT_SIZE];
+    wsprintfA(text, "Copying... %d of %d", done, total);
+    SetStatusText(text);
     UpdateWindow(StatusBarHandle);
 }

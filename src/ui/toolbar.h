@@ -17,5 +17,7 @@ const char *FormatSizeText(const unsigned long long *bytes);
 void RefreshStatus(void);
 // "Loading... %d" in the status bar while a scan runs (WM_LOADPROGRESS).
 void ShowLoadProgress(int count);
+// "Copying... %d of %d" while a copy runs (WM_COPYPROGRESS).
+void ShowCopyProgress(int done, int total);
 
 #endif

@@ -17,7 +17,6 @@ set -euo pipefail
 source "$(dirname "$0")/lib/common.bash"
 e2e_init "$@"
 
-probe() { wine_run "$build/tests/ui_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 shot() { import -window root "$build/e2e_real_input_$1.png" || fail "screenshot $1 failed"; }
 
 no_error_box() {
@@ -26,18 +25,6 @@ no_error_box() {
 
 focus_main() {
     timeout 5 xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main" 2>/dev/null || true
-}
-
-# wait_probe SECONDS QUERY PATTERN: polls until the probe's answer matches
-# the extended regular expression; prints the last answer.
-wait_probe() {
-    local answer=
-    for _ in $(seq $(($1 * 10))); do
-        answer=$(probe "$2")
-        grep -Eq "$3" <<<"$answer" && { echo "$answer"; return 0; }
-        sleep 0.1
-    done
-    fail "probe $2 answered '$answer', expected /$3/ within $1 s"
 }
 
 # menus_shown: the number of popup menus shown once things have settled.

@@ -14,6 +14,8 @@
 //   ui_probe menus      how many popup menus are shown, then "l t r b" of each
 //   ui_probe focus      the focused control of the foreground window: its id,
 //                       class, selection start and end, then a tab and its text
+//   ui_probe box        the message box owned by the main window: its caption,
+//                       a tab, its text with line breaks as "|"; or "none"
 #include <windows.h>
 #include <commctrl.h>
 
@@ -111,6 +113,22 @@ static void PrintFocus(void)
     printf("%d %s %lu %lu\t%s\n", GetDlgCtrlID(info.hwndFocus), cls, start, end, text);
 }
 
+static BOOL CALLBACK PrintMessageBox(HWND box, LPARAM none)
+{
+    char cls[16] = "", caption[128] = "", text[1024] = "";
+    GetClassNameA(box, cls, sizeof(cls));
+    if (strcmp(cls, "#32770") || !IsWindowVisible(box) || GetWindow(box, GW_OWNER) != MainWindow() ||
+        !GetDlgItem(box, 0xFFFF))
+        return TRUE;
+    SendMessageA(box, WM_GETTEXT, sizeof(caption), (LPARAM)caption);
+    SendDlgItemMessageA(box, 0xFFFF, WM_GETTEXT, sizeof(text), (LPARAM)text);
+    for (char *p = text; *p; p++)
+        *p = *p == '\r' || *p == '\n' ? '|' : *p;
+    printf("%s\t%s\n", caption, text);
+    *(int *)none = 0;
+    return FALSE;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2 || !MainWindow()) {
@@ -142,6 +160,11 @@ int main(int argc, char **argv)
         PrintMenus();
     } else if (!strcmp(query, "focus")) {
         PrintFocus();
+    } else if (!strcmp(query, "box")) {
+        int none = 1;
+        EnumWindows(PrintMessageBox, (LPARAM)&none);
+        if (none)
+            printf("none\n");
     } else {
         fprintf(stderr, "ui_probe: unknown query %s\n", query);
         return 1;

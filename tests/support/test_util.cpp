@@ -66,7 +66,14 @@ void PumpMessages()
 
 static BoxCapture *ActiveCapture;
 static HHOOK CaptureHook;
-static std::deque<int> Answers;
+static std::deque<std::pair<int, UINT>> Answers;  // button, delay in ms
+
+// Presses the button whose id is the timer's id, once.
+static void CALLBACK PressLater(HWND box, UINT, UINT_PTR buttonId, DWORD)
+{
+    KillTimer(box, buttonId);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), (LPARAM)GetDlgItem(box, (int)buttonId));
+}
 
 static LRESULT CALLBACK CaptureProc(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -81,8 +88,10 @@ static LRESULT CALLBACK CaptureProc(int code, WPARAM wParam, LPARAM lParam)
             bool yesNo = GetDlgItem(box, IDYES) != NULL;
             ActiveCapture->Boxes.push_back({text, caption, GetWindow(box, GW_OWNER), yesNo});
             int answer;
+            UINT delay = 0;
             if (!Answers.empty()) {
-                answer = Answers.front();
+                answer = Answers.front().first;
+                delay = Answers.front().second;
                 Answers.pop_front();
             } else {
                 answer = GetDlgItem(box, IDOK) ? IDOK : GetDlgItem(box, IDNO) ? IDNO : IDCANCEL;
@@ -91,6 +100,8 @@ static LRESULT CALLBACK CaptureProc(int code, WPARAM wParam, LPARAM lParam)
             // which it does only after this activation.
             if (answer == PRESS_ENTER)
                 PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+            else if (delay)
+                SetTimer(box, (UINT_PTR)answer, delay, PressLater);
             else
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), (LPARAM)GetDlgItem(box, answer));
         }
@@ -114,7 +125,12 @@ BoxCapture::~BoxCapture()
 
 void BoxCapture::Answer(int buttonId)
 {
-    Answers.push_back(buttonId);
+    Answers.push_back({buttonId, 0});
+}
+
+void BoxCapture::AnswerLater(int buttonId, UINT delayMs)
+{
+    Answers.push_back({buttonId, delayMs});
 }
 
 std::string SystemText(DWORD code)

@@ -46,6 +46,9 @@ struct BoxCapture {
     // Queues the button for the next box; PRESS_ENTER presses the box's
     // default button through the keyboard instead.
     void Answer(int buttonId);
+    // Queues a button pressed only `delayMs` after the box is shown: the
+    // box's own message loop runs meanwhile.
+    void AnswerLater(int buttonId, UINT delayMs);
     std::vector<CapturedBox> Boxes;
 };
 

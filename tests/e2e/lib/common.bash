@@ -27,7 +27,7 @@ note() { echo "-- $*"; }
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 wine_run() { "$root/scripts/wine-run.sh" --arch="$arch" --build="$build" "$@"; }
 
-e2e_stop_wine() { stop_x11_wine "$build" "$arch"; }
+e2e_stop_wine() { stop_x11_wine "$build"; }
 
 e2e_cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
@@ -61,6 +61,22 @@ find_window() {
         fi
     done
     return 0
+}
+
+# probe QUERY: the answer of tests/helpers/ui_probe.exe about the running
+# program, one line.
+probe() { wine_run "$build/tests/ui_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# wait_probe SECONDS QUERY PATTERN: polls until the probe's answer matches
+# the extended regular expression; prints the last answer.
+wait_probe() {
+    local answer=
+    for _ in $(seq $(($1 * 10))); do
+        answer=$(probe "$2")
+        grep -Eq "$3" <<<"$answer" && { echo "$answer"; return 0; }
+        sleep 0.1
+    done
+    fail "probe $2 answered '$answer', expected /$3/ within $1 s"
 }
 
 # wait_window TITLE SECONDS: prints the window's id once it is shown; fails
