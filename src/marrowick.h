@@ -130,7 +130,9 @@ void EnterBusy(void);
 void LeaveBusy(void);
 int IsBusy(void);
 void DeferUntilIdle(HWND window, UINT message, WPARAM wParam);
-// MessageBoxA, holding the busy state while the box is shown.
+// MessageBoxA, holding the busy state while the box is shown. In a run from
+// the command line the text goes to standard error as one line instead, and
+// the answer is IDOK, which no Yes/No question takes for Yes.
 int ShowMessageBox(HWND owner, const char *text, const char *caption, UINT type);
 // A long run (scan, copy) holds the state from BeginBusyRun to EndBusyRun
 // and, whenever RunPumpDue says so, calls PumpRunMessages: the window

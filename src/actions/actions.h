@@ -25,8 +25,9 @@ void CopySelectedCacheFiles(HWND mainWindow, HWND listView);
 void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags);
 // Extracts the payloads of `count` rows of the row store into `targetFolder`
 // under their Filename texts; needs no window beyond the owner of its boxes.
-void ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
-                        int flags);
+// Returns the number of payloads written.
+int ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
+                       int flags);
 
 // --- Path helpers ---------------------------------------------------------
 // Joins `first`, `second` and (if not null) `third` with backslashes into

@@ -126,14 +126,14 @@ static void ExtractRows(ExtractRun *run)
     }
 }
 
-void ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
-                        int flags)
+int ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
+                       int flags)
 {
     // The volume is asked once per run, not per file.
     ExtractRun run = {owner, rows, cacheFolder, targetFolder, flags, HasNamedStreams(targetFolder),
                       {NULL, 0}, 0, 0, count, 0};
     if (!OpenRunNameTable(&run.Names, run.Total))
-        return;
+        return 0;
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (SharedReadBuffer) {
         BeginBusyRun();
@@ -147,6 +147,7 @@ void ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cach
         EndBusyRun();
     }
     CloseRunNameTable(&run.Names);
+    return run.Written;
 }
 
 void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)

@@ -142,7 +142,14 @@ int VisibleColumnMask(HWND listView)
 // the file is already incomplete, and the error is reported once, at the end.
 static DWORD ReportWriteError;
 
-static void WriteBytes(HANDLE file, const char *bytes, int length)
+// Pieces are gathered here and reach the file in blocks: a report of 100,000
+// rows has millions of pieces, and a system call for each would cost more
+// than reading the cache files did.
+enum { REPORT_BLOCK_SIZE = 65536 };
+static char ReportBlock[REPORT_BLOCK_SIZE];
+static int ReportBlockUsed;
+
+static void WriteThrough(HANDLE file, const char *bytes, int length)
 {
     if (length <= 0 || ReportWriteError)
         return;
@@ -151,6 +158,26 @@ static void WriteBytes(HANDLE file, const char *bytes, int length)
         DWORD error = GetLastError();
         ReportWriteError = error ? error : ERROR_DISK_FULL;  // a short write sets none
     }
+}
+
+static void FlushReportBlock(HANDLE file)
+{
+    WriteThrough(file, ReportBlock, ReportBlockUsed);
+    ReportBlockUsed = 0;
+}
+
+static void WriteBytes(HANDLE file, const char *bytes, int length)
+{
+    if (length <= 0 || ReportWriteError)
+        return;
+    if (ReportBlockUsed + length > REPORT_BLOCK_SIZE)
+        FlushReportBlock(file);
+    if (length > REPORT_BLOCK_SIZE) {
+        WriteThrough(file, bytes, length);
+        return;
+    }
+    CopyMemory(ReportBlock + ReportBlockUsed, bytes, (SIZE_T)length);
+    ReportBlockUsed += length;
 }
 
 static void WritePiece(HANDLE file, const ReportText &piece)
@@ -231,12 +258,12 @@ static void WriteRow(HANDLE file, int row, const ReportFormat &format, const Rep
     WritePiece(file, format.rowEnd);
 }
 
-void WriteReportRows(HWND owner, const char *fileName, int format, const ReportSource *source)
+int WriteReportRows(HWND owner, const char *fileName, int format, const ReportSource *source)
 {
     HANDLE file = CreateFileA(fileName, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         ShowErrorBox(owner, "Could not open file for writing: %s\n\n%s", fileName);
-        return;
+        return 0;
     }
     // The number comes from the settings file unchecked; 5 is no file format.
     if (format < FIRST_FILE_FORMAT || format > LAST_FILE_FORMAT)
@@ -245,17 +272,20 @@ void WriteReportRows(HWND owner, const char *fileName, int format, const ReportS
     const ReportFormat &h = ReportFormatTable[f.headerStyle];
     static ReportColumns columns;  // 10 KB of labels: kept off the stack
     ReportWriteError = 0;
+    ReportBlockUsed = 0;
     WritePiece(file, f.prologue);
     WriteHeaderRow(file, source, f, h, &columns);
     for (int i = 0; i < source->Count; i++)
         WriteRow(file, source->Rows[i], f, h, columns);
     WritePiece(file, f.closing);
+    FlushReportBlock(file);
     CloseHandle(file);
-    if (ReportWriteError) {
-        SetLastError(ReportWriteError);
-        ReportWriteError = 0;
-        ShowErrorBox(owner, "Error writing file: %s\n\n%s", fileName);
-    }
+    if (!ReportWriteError)
+        return 1;
+    SetLastError(ReportWriteError);
+    ReportWriteError = 0;
+    ShowErrorBox(owner, "Error writing file: %s\n\n%s", fileName);
+    return 0;
 }
 
 void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format)

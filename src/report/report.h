@@ -26,8 +26,8 @@ struct ReportSource {
 // tab-delimited, 3 comma-delimited, 4 HTML; any other number writes the bare
 // cell texts), every cell text whole. A file that cannot be created, or a
 // write that fails part-way, is reported through the error box owned by
-// `owner`. Needs no window.
-void WriteReportRows(HWND owner, const char *fileName, int format, const ReportSource *source);
+// `owner`. Needs no window. 1 when the whole file was written.
+int WriteReportRows(HWND owner, const char *fileName, int format, const ReportSource *source);
 // The same for the list's selected rows, its visible columns and titles.
 void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format);
 

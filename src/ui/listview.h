@@ -37,6 +37,9 @@ extern EmptyTextRecord *ActiveEmptyText;
 // one byte past (the last byte of `buffer` takes that), its version-6 one
 // not at all. Every cell read of the program goes through here.
 int ReadListCellText(HWND listView, int row, int column, char *buffer, int size);
+// The ten column widths of the settings file (0: hidden), each missing or
+// negative one at its column's default; needs no window.
+void ReadColumnWidths(int *widths);
 // Creates the report list view with its ten columns, remembered widths and
 // order, the shell's small icons, the header's sort arrows and the subclass.
 HWND CreateCacheListView(HWND mainWindow);
