@@ -45,12 +45,12 @@ std::string HttpDate(unsigned day)
     return text;
 }
 
-CacheFileSpec Recipe(int i)
+CacheFileRecipe Recipe(int i)
 {
     unsigned h = Mix((unsigned)i);
     const char *const *kind = Kinds[h % 4];
     unsigned size = Mix(h) >> (12 + h % 20);
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Host = Hosts[h / 4 % 3];
     recipe.Path = "/steam/apps/" + std::to_string(10000 + h % 50000) + "/" + kind[0] + "_" +
                   std::to_string(h % 1000) + kind[1];

@@ -72,7 +72,7 @@ bool WriteAll(HANDLE file, const void *bytes, DWORD count)
 bool WritePair(const std::string &cachePath, const std::string &plainPath, unsigned index,
                unsigned long long payloadSize)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Host = "cdn.akamai.steamstatic.com";
     recipe.Path = "/steam/apps/" + std::to_string(20000 + index) + "/movie_max.webm";
     recipe.Headers = {{"Content-Type", "video/webm"},
@@ -355,7 +355,7 @@ bool MakeRowSet(RowSet *set, int count, bool allSame, bool distinct, int kib)
     for (int i = 0; i < count; ++i) {
         char buffer[32], plain[32];
         unsigned size = (kib ? (unsigned)kib : 1 + bench::Mix((unsigned)i * 7u) % 48u) * 1024u;
-        CacheFileSpec recipe;
+        CacheFileRecipe recipe;
         recipe.Host = "shared.akamai.steamstatic.com";
         recipe.Path = "/store_item_assets/steam/apps/" + std::to_string(10 + i) + "/" +
                       (distinct ? std::to_string(i) + ".jpg" : std::string(RowName(i, allSame, buffer)));

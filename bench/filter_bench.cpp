@@ -53,12 +53,12 @@ std::string HttpDate(unsigned day)
     return text;
 }
 
-CacheFileSpec FilterRecipe(int i)
+CacheFileRecipe FilterRecipe(int i)
 {
     unsigned h = Mix((unsigned)i);
     const ResourceKind &kind = Kinds[h % 4];
     unsigned size = Mix(h) >> (12 + h % 20);
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Host = Hosts[h / 4 % 3];
     recipe.Path = "/steam/apps/" + std::to_string(10000 + h % 50000) + "/" + kind.Name + "_" +
                   std::to_string(h % 1000) + kind.Extension;

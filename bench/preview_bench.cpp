@@ -130,7 +130,7 @@ HWND OpenMainWindow(const std::string &folder, const std::string &cache)
 
 void AddEntry(const std::string &cache, const char *name, const char *type, const std::string &payload)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Host = "cdn.akamai.steamstatic.com";
     recipe.Path = std::string("/steam/apps/440/") + name;
     recipe.Headers.push_back({"Content-Type", type});

@@ -35,9 +35,9 @@ LRESULT CALLBACK BenchMainProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 // A typical cache file: an image answer with the usual headers.
-CacheFileSpec BenchSpec(int i)
+CacheFileRecipe BenchRecipe(int i)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Host = i % 3 ? "cdn.akamai.steamstatic.com" : "store.steampowered.com";
     recipe.Path = "/steam/apps/" + std::to_string(10000 + i) + "/header.jpg";
     recipe.Query.push_back({"t", std::to_string(1700000000 + i)});
@@ -63,7 +63,7 @@ std::string MakeBenchFolder(int files)
     for (int i = 0; i < files; ++i) {
         std::string path = bench::BucketFilePath(folder, i, (unsigned)(i * 2654435761u));
         if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-            WriteCacheFile(path, BenchSpec(i));
+            WriteCacheFile(path, BenchRecipe(i));
     }
     return folder;
 }

@@ -4,40 +4,40 @@
 
 #include <cstdio>
 
-static CacheFileSpec Plain()
+static CacheFileRecipe Plain()
 {
-    CacheFileSpec s;
+    CacheFileRecipe s;
     s.Host = "host1";
     s.Path = "/a/b.php";
     s.Payload = "hello";
     return s;
 }
 
-static std::vector<CacheFileSpec> Specs()
+static std::vector<CacheFileRecipe> Recipes()
 {
-    std::vector<CacheFileSpec> specs;
-    specs.push_back(Plain());
-    CacheFileSpec s = Plain();
+    std::vector<CacheFileRecipe> recipes;
+    recipes.push_back(Plain());
+    CacheFileRecipe s = Plain();
     s.Pairs = {{"k1", "v1"}, {"", ""}};
     s.Query = {{"x", "1"}, {"y", "two"}, {"z", std::string("a\0b", 3)}, {"w", "abc", 1}};
     s.Headers = {{"Content-Type", "text/html; charset=UTF-8"}, {"Content-Length", "5000"},
                  {"Date", "Sun, 06 Nov 1994 08:49:37 GMT"}, {"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"},
                  {"Expires", "0"}, {"Content-Disposition", "attachment; filename=\"report 1.pdf\""},
                  {"Etag", "\"abc\""}, {"X-Other", ""}};
-    specs.push_back(s);
+    recipes.push_back(s);
     s = Plain();
     s.Host = std::string(600, 'h');
     s.Path = "/" + std::string(600, 'p');
     s.Query = {{std::string(300, 'n'), std::string(900, 'v')}};
-    specs.push_back(s);
+    recipes.push_back(s);
     s = Plain();
     s.Query = {{"big", "x", 0x7FFFFFFF}};
-    specs.push_back(s);
+    recipes.push_back(s);
     s = Plain();
     s.DeclaredPayloadSize = 0xFFFFFFFF;
     s.Headers = {{"content-type", "  image/png"}};
-    specs.push_back(s);
-    return specs;
+    recipes.push_back(s);
+    return recipes;
 }
 
 int main(int argc, char **argv)
@@ -47,7 +47,7 @@ int main(int argc, char **argv)
         return 2;
     }
     int n = 0;
-    for (const CacheFileSpec &recipe : Specs()) {
+    for (const CacheFileRecipe &recipe : Recipes()) {
         CacheFileLayout l;
         std::string bytes = BuildCacheFile(recipe, &l);
         std::vector<size_t> cuts = {l.Host, l.Path, l.PairCount, l.QueryCount, l.Status, l.HeaderCount,

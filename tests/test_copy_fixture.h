@@ -69,7 +69,7 @@ inline std::string PutCacheFile(const std::string &folder, const std::string &na
 {
     std::string bucket = folder + "\\" + name.substr(0, 2);
     CreateDirectoryA(bucket.c_str(), NULL);
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Host = "host.example";
     recipe.Path = "/" + name;
     recipe.Headers = headers;

@@ -54,7 +54,7 @@ std::vector<RowTexts> BuildCache(const std::string &cache)
     for (int i = 0; i < 60; i++) {
         char name[32];
         wsprintfA(name, "%02x%08x%02d", (i * 53) % 256, 0x1234567u * (unsigned)i, i);
-        CacheFileSpec recipe;
+        CacheFileRecipe recipe;
         recipe.Host = "cdn.example";
         recipe.Path = "/assets/file" + std::to_string(i) + (i % 3 ? ".png" : ".js");
         if (i % 4 == 0)

@@ -40,7 +40,7 @@ protected:
         EXPECT_TRUE(WriteBytesToFile(path, bytes));
         return path;
     }
-    std::string PutSpec(const std::string &name, const CacheFileSpec &recipe) { return Put(name, BuildCacheFile(recipe)); }
+    std::string PutRecipe(const std::string &name, const CacheFileRecipe &recipe) { return Put(name, BuildCacheFile(recipe)); }
     // Last-write time of a file as a SYSTEMTIME (the stored file time taken as is).
     SYSTEMTIME WriteTime(const std::string &path)
     {
@@ -72,10 +72,10 @@ TEST_F(ExtractTest, TargetLengthIsTheLargerOfStoredAndPresentBytes)
         {"exactly one buffer after the header", 131072, -1, 131072},
     };
     for (const SizeCase &c : cases) {
-        CacheFileSpec recipe;
+        CacheFileRecipe recipe;
         recipe.Payload = Pattern(c.Present, (unsigned)c.Present);
         recipe.DeclaredPayloadSize = c.Declared;
-        std::string cache = PutSpec("cache", recipe);
+        std::string cache = PutRecipe("cache", recipe);
         std::string target = Folder + "\\out.bin";
         BoxCapture capture;
         EXPECT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 1), 1) << c.Name;
@@ -91,7 +91,7 @@ TEST_F(ExtractTest, TargetLengthIsTheLargerOfStoredAndPresentBytes)
 // header and 130,772 payload bytes, then two more chunks follow.
 TEST_F(ExtractTest, HeaderOf300BytesWithLargePayload)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     CacheFileLayout layout;
     BuildCacheFile(recipe, &layout);
     recipe.Host = std::string(recipe.Host.size() + 300 - layout.Payload, 'h');
@@ -106,9 +106,9 @@ TEST_F(ExtractTest, HeaderOf300BytesWithLargePayload)
 
 TEST_F(ExtractTest, ExistingTargetFailsWithoutOverwriteAndIsReplacedWithIt)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Payload = "new payload";
-    std::string cache = PutSpec("cache", recipe);
+    std::string cache = PutRecipe("cache", recipe);
     std::string target = Put("exists.txt", "old contents");
     {
         BoxCapture capture;
@@ -148,10 +148,10 @@ TEST_F(ExtractTest, LastModifiedStampsTheTarget)
     };
     for (const TimeCase &c : cases) {
         AppSettings.ShowTimeInGMT = c.Gmt;
-        CacheFileSpec recipe;
+        CacheFileRecipe recipe;
         recipe.Headers = c.Headers;
         recipe.Payload = "x";
-        std::string cache = PutSpec("cache", recipe);
+        std::string cache = PutRecipe("cache", recipe);
         std::string target = Folder + "\\stamped.txt";
         ASSERT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 1), 1) << c.Name;
         SYSTEMTIME st = WriteTime(target);
@@ -170,9 +170,9 @@ TEST_F(ExtractTest, LastModifiedStampsTheTarget)
 
 TEST_F(ExtractTest, EmptyPayloadKeepsItsLastModifiedTime)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Headers = {{"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"}};
-    std::string cache = PutSpec("cache", recipe);
+    std::string cache = PutRecipe("cache", recipe);
     std::string target = Folder + "\\empty.txt";
     ASSERT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 0), 1);
     EXPECT_EQ(ReadFileBytes(target).size(), 0u);
@@ -184,7 +184,7 @@ TEST_F(ExtractTest, EmptyPayloadKeepsItsLastModifiedTime)
 using CutRule = size_t (*)(const CacheFileLayout &);
 struct HeaderFailureCase {
     const char *Name;
-    CacheFileSpec Recipe;
+    CacheFileRecipe Recipe;
     CutRule Cut;  // null: keep the whole file
     const char *Message;
 };
@@ -193,10 +193,10 @@ TEST_F(ExtractTest, BadHeadersFailBeforeTheTargetIsCreated)
 {
     const char *outOfBounds = "Cache file header is out of bounds\n\n";
     const char *invalid = "Unknown or invalid cache file header\n\n";
-    CacheFileSpec normal;
+    CacheFileRecipe normal;
     normal.Headers = {{"Content-Type", "text/plain"}, {"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"}};
     normal.Payload = "payload";
-    CacheFileSpec lead3 = normal, second0 = normal, hugeValue = normal, hugeHeader = normal;
+    CacheFileRecipe lead3 = normal, second0 = normal, hugeValue = normal, hugeHeader = normal;
     lead3.LeadWord = 3;
     second0.SecondWord = 0;
     hugeValue.Query = {{"q", "v", 0x7FFFFFF0}};
@@ -234,7 +234,7 @@ TEST_F(ExtractTest, BadHeadersFailBeforeTheTargetIsCreated)
 
 TEST_F(ExtractTest, HugePairCountEndsWithinTheRead)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Pairs = {{"a", "b"}};
     CacheFileLayout layout;
     std::string bytes = BuildCacheFile(recipe, &layout);
@@ -260,7 +260,7 @@ TEST_F(ExtractTest, OpenAndBufferFailures)
         EXPECT_EQ(TrimBreaks(capture.Boxes[0].Text),
                   TrimBreaks("Could not open cache file: " + missing + "\n\n" + SystemText(ERROR_PATH_NOT_FOUND)));
     }
-    std::string cache = PutSpec("cache", CacheFileSpec());
+    std::string cache = PutRecipe("cache", CacheFileRecipe());
     GlobalFree(SharedReadBuffer);
     SharedReadBuffer = NULL;
     BoxCapture capture;
@@ -271,9 +271,9 @@ TEST_F(ExtractTest, OpenAndBufferFailures)
 
 TEST_F(ExtractTest, TargetInMissingFolderIsReported)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Payload = "abc";
-    std::string cache = PutSpec("cache", recipe);
+    std::string cache = PutRecipe("cache", recipe);
     std::string target = Folder + "\\no\\such\\folder.txt";
     BoxCapture capture;
     EXPECT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 1), 0);
@@ -286,10 +286,10 @@ TEST_F(ExtractTest, TargetInMissingFolderIsReported)
 // file is sparse, so this costs no disk space).
 TEST_F(ExtractTest, StoredSizeAbove2GiBPreSizesTheTarget)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Payload = "head";
     recipe.DeclaredPayloadSize = 0x90000000LL;
-    std::string cache = PutSpec("cache", recipe);
+    std::string cache = PutRecipe("cache", recipe);
     std::string target = Folder + "\\huge.bin";
     ASSERT_EQ(ExtractPayload(Owner, cache.c_str(), target.c_str(), 1), 1);
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -208,7 +208,7 @@ protected:
         FilterTest::SetUp();
         Cache = MakeTempDir("filtercache");
         for (const char *name : {"00cat1", "01dog1", "02cat2", "03bird"})
-            AddCacheFile(Cache, std::string(name, 2), name, SimpleCacheSpec(name));
+            AddCacheFile(Cache, std::string(name, 2), name, SimpleCacheRecipe(name));
         WriteSetting("Options", "AutoDetectCachePath", "0");
         WriteSetting("Options", "HttpCachePath", Cache.c_str());
     }
@@ -246,7 +246,7 @@ TEST_F(FilterFolderTest, DeletedShownRowStaysGoneAndRefreshKeepsTheFilter)
     EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "01dog1", "03bird"}));
     // F5 with a filter: the new rows are filtered by the same text.
     Filter("cat");
-    AddCacheFile(Cache, "04", "04cat3", SimpleCacheSpec("04cat3"));
+    AddCacheFile(Cache, "04", "04cat3", SimpleCacheRecipe("04cat3"));
     SendMessageA(Main, WM_COMMAND, IDM_REFRESH, 0);
     PumpMessages();
     EXPECT_EQ(CacheFiles(), std::vector<std::string>({"00cat1", "04cat3"}));

@@ -84,7 +84,7 @@ protected:
     std::string WriteEntry(const std::string &payload, long long declared, const char *mediaType,
                            const char *encoding = nullptr)
     {
-        CacheFileSpec recipe = SimpleCacheSpec("file");
+        CacheFileRecipe recipe = SimpleCacheRecipe("file");
         recipe.Headers.push_back({"Content-Type", mediaType});
         if (encoding)
             recipe.Headers.push_back({"Content-Encoding", encoding});
@@ -121,11 +121,11 @@ TEST_F(PreviewContentTest, EachKindOfPayloadGetsItsViewAndStatusLine)
 
 TEST_F(PreviewContentTest, UnreadableCacheFilesSaySoInOneLine)
 {
-    const std::string goodFile = BuildCacheFile(SimpleCacheSpec("x"));
+    const std::string goodFile = BuildCacheFile(SimpleCacheRecipe("x"));
     std::string badLead = goodFile;
     badLead[0] = 3;
     CacheFileLayout layout;
-    std::string cut = BuildCacheFile(SimpleCacheSpec("x"), &layout).substr(0, layout.Status + 2);
+    std::string cut = BuildCacheFile(SimpleCacheRecipe("x"), &layout).substr(0, layout.Status + 2);
     const struct {
         const char *Name;
         std::string Bytes;
@@ -285,7 +285,7 @@ protected:
             {"0a03", "image/gif", ""},
         };
         for (const auto &r : rows) {
-            CacheFileSpec recipe = SimpleCacheSpec(r.Name);
+            CacheFileRecipe recipe = SimpleCacheRecipe(r.Name);
             recipe.Headers.push_back({"Content-Type", r.Type});
             recipe.Payload = r.Payload;
             AddCacheFile(Cache, "0a", r.Name, recipe);

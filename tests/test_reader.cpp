@@ -55,16 +55,16 @@ protected:
     std::string Dir, Bucket;
 };
 
-static CacheFileSpec Recipe()
+static CacheFileRecipe Recipe()
 {
-    CacheFileSpec s;
+    CacheFileRecipe s;
     s.Host = "host1";
     s.Path = "/a/b.php";
     return s;
 }
 
 // The file cut `extra` bytes after (or before) the start of a field.
-static std::string Cut(const CacheFileSpec &recipe, size_t CacheFileLayout::*field, ptrdiff_t extra)
+static std::string Cut(const CacheFileRecipe &recipe, size_t CacheFileLayout::*field, ptrdiff_t extra)
 {
     CacheFileLayout l;
     std::string bytes = BuildCacheFile(recipe, &l);
@@ -84,7 +84,7 @@ TEST_F(ReaderTest, FailureTableMessageRowAndResult)
     const char *tooSmall = "File is too small to contain cache file header";
     const char *invalid = "Unknown or invalid cache file header";
     const char *bounds = "Cache file header is out of bounds";
-    CacheFileSpec lead3 = Recipe(), second0 = Recipe(), oneHeader = Recipe(), longHeader = Recipe(), hugeQuery = Recipe();
+    CacheFileRecipe lead3 = Recipe(), second0 = Recipe(), oneHeader = Recipe(), longHeader = Recipe(), hugeQuery = Recipe();
     lead3.LeadWord = 3;
     second0.SecondWord = 0;
     oneHeader.Headers = {{"X-A", "v"}};
@@ -182,7 +182,7 @@ TEST_F(ReaderTest, FailedReadIsReportedAndTheBucketGoesOn)
 // Expected texts by column; columns not named are empty.
 struct RowCase {
     const char *Name;
-    CacheFileSpec Recipe;
+    CacheFileRecipe Recipe;
     std::map<int, std::string> Texts;
     unsigned int ItemData;
 };
@@ -190,7 +190,7 @@ struct RowCase {
 static std::vector<RowCase> RowCases()
 {
     std::vector<RowCase> cases;
-    CacheFileSpec s = Recipe();
+    CacheFileRecipe s = Recipe();
     s.DeclaredPayloadSize = 1234;
     cases.push_back({"no response headers", s,
                      {{COL_FILENAME, "b.php"}, {COL_URL, "http://host1/a/b.php"}, {COL_FILE_SIZE, "1,234"},
@@ -269,7 +269,7 @@ TEST_F(ReaderTest, RowTexts)
 
 TEST_F(ReaderTest, RowsAreAppendedWithTheFileTypeIcon)
 {
-    CacheFileSpec png = Recipe(), bare = Recipe();
+    CacheFileRecipe png = Recipe(), bare = Recipe();
     png.Path = "/img/logo.png";
     bare.Path = "/feed";
     std::string first = Write(BuildCacheFile(png), "0a01");
@@ -286,7 +286,7 @@ TEST_F(ReaderTest, RowsAreAppendedWithTheFileTypeIcon)
 
 TEST_F(ReaderTest, LocalTimeFollowsTheSetting)
 {
-    CacheFileSpec s = Recipe();
+    CacheFileRecipe s = Recipe();
     s.Headers = {{"Date", "Sun, 06 Nov 1994 08:49:37 GMT"}};
     std::string path = Write(BuildCacheFile(s));
     AppSettings.ShowTimeInGMT = 0;

@@ -71,19 +71,19 @@ protected:
 
 TEST_F(ScanTest, ListsBucketsInOrderAndSkipsWhatIsNoCacheFile)
 {
-    AddCacheFile(Folder, "ff", "ff01", SimpleCacheSpec("ff01"));
-    AddCacheFile(Folder, "0a", "0a01", SimpleCacheSpec("0a01"));
-    AddCacheFile(Folder, "00", "0001", SimpleCacheSpec("0001"));
-    AddCacheFile(Folder, "00", "0002", SimpleCacheSpec("0002"));
+    AddCacheFile(Folder, "ff", "ff01", SimpleCacheRecipe("ff01"));
+    AddCacheFile(Folder, "0a", "0a01", SimpleCacheRecipe("0a01"));
+    AddCacheFile(Folder, "00", "0001", SimpleCacheRecipe("0001"));
+    AddCacheFile(Folder, "00", "0002", SimpleCacheRecipe("0002"));
     // Nothing below a bucket folder, nor beside the buckets, is a cache file;
     // neither are folders that merely look like buckets.
     CreateDirectoryA((Folder + "\\0a\\sub").c_str(), NULL);
-    AddCacheFile(Folder + "\\0a", "sub", "0a99", SimpleCacheSpec("0a99"));
-    WriteCacheFile(Folder + "\\loose", SimpleCacheSpec("loose"));
-    AddCacheFile(Folder, "100", "1001", SimpleCacheSpec("1001"));
-    AddCacheFile(Folder, "0A0", "0a0x", SimpleCacheSpec("0a0x"));
+    AddCacheFile(Folder + "\\0a", "sub", "0a99", SimpleCacheRecipe("0a99"));
+    WriteCacheFile(Folder + "\\loose", SimpleCacheRecipe("loose"));
+    AddCacheFile(Folder, "100", "1001", SimpleCacheRecipe("1001"));
+    AddCacheFile(Folder, "0A0", "0a0x", SimpleCacheRecipe("0a0x"));
     // Hidden files are cache files like any other.
-    std::string hidden = AddCacheFile(Folder, "7f", "7f01", SimpleCacheSpec("7f01"));
+    std::string hidden = AddCacheFile(Folder, "7f", "7f01", SimpleCacheRecipe("7f01"));
     SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
 
     BoxCapture boxes;
@@ -103,10 +103,10 @@ TEST_F(ScanTest, ListsBucketsInOrderAndSkipsWhatIsNoCacheFile)
 TEST_F(ScanTest, ShortFilesDoNotHideTheRestOfTheirBucket)
 {
     std::string empty = AddRawCacheFile(Folder, "10", "10a", "");
-    std::string cut = AddRawCacheFile(Folder, "10", "10b", BuildCacheFile(SimpleCacheSpec("10b")).substr(0, 19));
-    AddCacheFile(Folder, "10", "10c", SimpleCacheSpec("10c"));
-    AddCacheFile(Folder, "10", "10d", SimpleCacheSpec("10d"));
-    AddCacheFile(Folder, "11", "11a", SimpleCacheSpec("11a"));
+    std::string cut = AddRawCacheFile(Folder, "10", "10b", BuildCacheFile(SimpleCacheRecipe("10b")).substr(0, 19));
+    AddCacheFile(Folder, "10", "10c", SimpleCacheRecipe("10c"));
+    AddCacheFile(Folder, "10", "10d", SimpleCacheRecipe("10d"));
+    AddCacheFile(Folder, "11", "11a", SimpleCacheRecipe("11a"));
 
     BoxCapture boxes;
     Scan(Folder);
@@ -198,7 +198,7 @@ TEST_F(ScanTest, BucketThatCannotBeListedShowsItsPath)
 
 TEST_F(ScanTest, BucketCallLeavesTheBucketPath)
 {
-    AddCacheFile(Folder, "42", "4201", SimpleCacheSpec("4201"));
+    AddCacheFile(Folder, "42", "4201", SimpleCacheRecipe("4201"));
     const char *buckets[] = {"42", "43"};
     for (const char *bucket : buckets) {
         char path[1024];
@@ -213,9 +213,9 @@ TEST_F(ScanTest, BucketCallLeavesTheBucketPath)
 
 TEST_F(ScanTest, ReloadReplacesRowsAndSortsByRememberedKey)
 {
-    AddCacheFile(Folder, "01", "01aa", SimpleCacheSpec("01aa", "c.example.com"));
-    AddCacheFile(Folder, "02", "02aa", SimpleCacheSpec("02aa", "a.example.com"));
-    AddCacheFile(Folder, "03", "03aa", SimpleCacheSpec("03aa", "b.example.com"));
+    AddCacheFile(Folder, "01", "01aa", SimpleCacheRecipe("01aa", "c.example.com"));
+    AddCacheFile(Folder, "02", "02aa", SimpleCacheRecipe("02aa", "a.example.com"));
+    AddCacheFile(Folder, "03", "03aa", SimpleCacheRecipe("03aa", "b.example.com"));
 
     struct Case { int Key; std::vector<std::string> Expected; };
     const Case cases[] = {
@@ -252,15 +252,15 @@ TEST_F(ScanTest, ManyUnreadableFilesAskOnceAfterTenBoxes)
     for (const Case &c : cases) {
         std::string folder = MakeTempDir("flood");
         // Valid files before, between and after the foreign ones.
-        AddCacheFile(folder, "00", "00ok", SimpleCacheSpec("00ok"));
+        AddCacheFile(folder, "00", "00ok", SimpleCacheRecipe("00ok"));
         for (int i = 0; i < c.BadFiles; i++) {
             char bucket[3], name[8];
             wsprintfA(bucket, "%02x", 1 + i);
             wsprintfA(name, "%sbad", bucket);
             AddRawCacheFile(folder, bucket, name, std::string(64, 'x'));
         }
-        AddCacheFile(folder, "0c", "0cok", SimpleCacheSpec("0cok"));
-        AddCacheFile(folder, "ff", "ffok", SimpleCacheSpec("ffok"));
+        AddCacheFile(folder, "0c", "0cok", SimpleCacheRecipe("0cok"));
+        AddCacheFile(folder, "ff", "ffok", SimpleCacheRecipe("ffok"));
 
         BoxCapture boxes;
         for (int i = 0; i < 10; i++)

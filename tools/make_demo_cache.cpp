@@ -334,7 +334,7 @@ const ResourceKind &PickKind()
     return ResourceKinds[0];
 }
 
-void AddQuery(CacheFileSpec &recipe, const ResourceKind &kind)
+void AddQuery(CacheFileRecipe &recipe, const ResourceKind &kind)
 {
     if (kind.Kind == PAY_JSON) {
         recipe.Query.push_back({"appids", std::to_string(200000 + Below(900000))});
@@ -350,13 +350,13 @@ void AddQuery(CacheFileSpec &recipe, const ResourceKind &kind)
 }
 
 // One answer: 200 with a payload (some empty), 304 or 404.
-CacheFileSpec MakeEntry(long long now)
+CacheFileRecipe MakeEntry(long long now)
 {
     const ResourceKind &kind = PickKind();
     int number = 10 + Below(2000000);
     char path[128];
     std::snprintf(path, sizeof(path), kind.PathFormat, number);
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Host = Pick(Hosts);
     recipe.Path = path;
     AddQuery(recipe, kind);

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-CacheFileSpec SimpleCacheSpec(const std::string &name, const std::string &host)
+CacheFileRecipe SimpleCacheRecipe(const std::string &name, const std::string &host)
 {
-    CacheFileSpec recipe;
+    CacheFileRecipe recipe;
     recipe.Host = host;
     recipe.Path = "/" + name;
     recipe.Headers = {{"Content-Type", "text/plain"}};
@@ -24,7 +24,7 @@ std::string AddRawCacheFile(const std::string &folder, const std::string &bucket
 }
 
 std::string AddCacheFile(const std::string &folder, const std::string &bucket, const std::string &name,
-                         const CacheFileSpec &recipe)
+                         const CacheFileRecipe &recipe)
 {
     return AddRawCacheFile(folder, bucket, name, BuildCacheFile(recipe));
 }
@@ -35,6 +35,6 @@ void FillCacheFolder(const std::string &folder, int count)
         char bucket[3], name[32];
         std::snprintf(bucket, sizeof(bucket), "%02x", i % 256);
         std::snprintf(name, sizeof(name), "%s%014x", bucket, (unsigned)i * 2654435761u);
-        AddCacheFile(folder, bucket, name, SimpleCacheSpec(name));
+        AddCacheFile(folder, bucket, name, SimpleCacheRecipe(name));
     }
 }

@@ -8,12 +8,12 @@
 #include <string>
 
 // A small valid cache file whose URL is http://<host>/<name>.
-CacheFileSpec SimpleCacheSpec(const std::string &name, const std::string &host = "cdn.example.com");
+CacheFileRecipe SimpleCacheRecipe(const std::string &name, const std::string &host = "cdn.example.com");
 
 // Writes <folder>\<bucket>\<name> (creating the bucket folder) from a recipe or
 // raw bytes; returns the file's full path, empty on failure.
 std::string AddCacheFile(const std::string &folder, const std::string &bucket, const std::string &name,
-                         const CacheFileSpec &recipe);
+                         const CacheFileRecipe &recipe);
 std::string AddRawCacheFile(const std::string &folder, const std::string &bucket, const std::string &name,
                             const std::string &bytes);
 

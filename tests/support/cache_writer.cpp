@@ -14,7 +14,7 @@ static void PutString(std::string &out, const std::string &s)
     out.push_back('\0');
 }
 
-std::string BuildCacheFile(const CacheFileSpec &recipe, CacheFileLayout *layout)
+std::string BuildCacheFile(const CacheFileRecipe &recipe, CacheFileLayout *layout)
 {
     CacheFileLayout l;
     std::string out;
@@ -66,7 +66,7 @@ bool WriteBytesToFile(const std::string &path, const std::string &bytes)
     return std::fclose(f) == 0 && ok;
 }
 
-bool WriteCacheFile(const std::string &path, const CacheFileSpec &recipe)
+bool WriteCacheFile(const std::string &path, const CacheFileRecipe &recipe)
 {
     return WriteBytesToFile(path, BuildCacheFile(recipe));
 }

@@ -20,7 +20,7 @@ struct QueryArgument {
     int64_t DeclaredLength = -1; // stored length; -1 means Value.size()
 };
 
-struct CacheFileSpec {
+struct CacheFileRecipe {
     uint32_t LeadWord = 2;
     uint32_t SecondWord = 1;
     std::string Host = "example.com";
@@ -40,9 +40,9 @@ struct CacheFileLayout {
     size_t PayloadSize, Payload, End;
 };
 
-std::string BuildCacheFile(const CacheFileSpec &recipe, CacheFileLayout *layout = nullptr);
+std::string BuildCacheFile(const CacheFileRecipe &recipe, CacheFileLayout *layout = nullptr);
 // Writes raw bytes to a file (created or replaced); false on failure.
 bool WriteBytesToFile(const std::string &path, const std::string &bytes);
-bool WriteCacheFile(const std::string &path, const CacheFileSpec &recipe);
+bool WriteCacheFile(const std::string &path, const CacheFileRecipe &recipe);
 
 #endif
