@@ -2,6 +2,7 @@
 // in one process.
 //
 //   extract_bench [SMALL_COUNT [SMALL_KIB [LARGE_MIB]]]   default: 1000 100 200
+//   extract_bench rows [ROWS [SAME [ROUNDS]]]             default: 20000 5000 3
 //
 // It writes SMALL_COUNT cache files with SMALL_KIB KiB payloads and one with
 // a LARGE_MIB MiB payload, and beside each a plain file holding exactly its
@@ -19,6 +20,17 @@
 // It prints MB/s (1 MB = 1,000,000 payload bytes) for each and the ratio
 // extract/copy, checks every target's size and the first target's bytes
 // after each pass, and removes everything it wrote.
+//
+// With "rows" it times whole copy runs the way the Copy command makes them,
+// in the program's own main window: a cache of ROWS files named as a real
+// cache names them (a quarter "header.jpg", an eighth each of two other
+// repeated names, the rest distinct; payloads of 1 to 48 KiB) loaded by the
+// scan, all rows selected and copied by ExtractSelectedPayloads into an
+// empty folder, against a plain per-file copy of the same payloads under
+// distinct names. Then SAME rows that all carry one name against SAME rows
+// of distinct names (equal payloads). Best of ROUNDS rounds each, the order
+// reversed every other round; auto-rename off, the default. Lines are
+// printed as they come: a run over 20,000 rows may take minutes.
 #include "marrowick.h"
 
 #include <cstdio>
@@ -291,22 +303,205 @@ void RemoveSet(const PayloadSet &set)
 }
 
 // Any error box is a failure of the run: record its text and close it, so
-// the benchmark never waits for a click.
+// the benchmark never waits for a click. A copy run's summary without
+// failures is closed silently (the row benchmarks count the files written).
 LRESULT CALLBACK CloseErrorBoxes(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE) {
         char text[512] = "";
         GetDlgItemTextA((HWND)wParam, 0xFFFF, text, sizeof(text));
-        std::printf("error box: %s\n", text);
+        if (text[0] && !strstr(text, "written, 0 failed."))
+            std::printf("box: %s\n", text);
         PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+// --- Copy runs over list rows -------------------------------------------------
+
+// The names a real cache repeats most: store capsules and headers.
+const char *RowName(int i, bool allSame, char *buffer)
+{
+    if (allSame)
+        return "header.jpg";
+    if (i % 4 == 0)
+        return "header.jpg";
+    if (i % 8 == 1)
+        return "capsule_231x87.jpg";
+    if (i % 8 == 3)
+        return "library_600x900.jpg";
+    wsprintfA(buffer, "%08x.jpg", bench::Mix((unsigned)i));
+    return buffer;
+}
+
+// A cache folder of `count` files below 256 buckets and a plain folder of
+// their payloads; `distinct` gives every row a name of its own, `allSame`
+// one name for all, neither the mix of a real cache. Payloads of `kib` KiB,
+// or of 1 to 48 KiB when it is 0.
+struct RowSet {
+    std::string Cache, Plain, Target;
+    int Count;
+    double Bytes;
+};
+
+bool MakeRowSet(RowSet *set, int count, bool allSame, bool distinct, int kib)
+{
+    set->Cache = bench::MakeFolder("xr_cache");
+    set->Plain = bench::MakeFolder("xr_plain");
+    set->Target = bench::MakeFolder("xr_target");
+    set->Count = count;
+    set->Bytes = 0;
+    bench::MakeBucketFolders(set->Cache);
+    for (int i = 0; i < count; ++i) {
+        char buffer[32], plain[32];
+        unsigned size = (kib ? (unsigned)kib : 1 + bench::Mix((unsigned)i * 7u) % 48u) * 1024u;
+        CacheFileSpec recipe;
+        recipe.Host = "shared.akamai.steamstatic.com";
+        recipe.Path = "/store_item_assets/steam/apps/" + std::to_string(10 + i) + "/" +
+                      (distinct ? std::to_string(i) + ".jpg" : std::string(RowName(i, allSame, buffer)));
+        recipe.Headers = {{"Content-Type", "image/jpeg"}, {"Last-Modified", "Mon, 04 Mar 2024 08:00:00 GMT"}};
+        recipe.Payload.resize(size);
+        FillPayload((unsigned)i, 0, (unsigned char *)&recipe.Payload[0], size);
+        wsprintfA(plain, "\\%06d.jpg", i);
+        if (!WriteCacheFile(bench::BucketFilePath(set->Cache, i, 0xc0ffeeu), recipe) ||
+            !WriteBytesToFile(set->Plain + plain, recipe.Payload))
+            return false;
+        set->Bytes += size;
+    }
+    return true;
+}
+
+void RemoveRowSet(const RowSet &set)
+{
+    bench::EmptyFolder(set.Cache, true);
+    bench::EmptyFolder(set.Plain, true);
+    bench::EmptyFolder(set.Target, true);
+}
+
+int CountFiles(const std::string &folder)
+{
+    int count = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+        count += !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return count;
+}
+
+// The copy run of every row, as the Copy command starts it.
+double TimeCopyRun(HWND main, const RowSet &set)
+{
+    bench::EmptyFolder(set.Target, false);
+    double start = Seconds();
+    ExtractSelectedPayloads(main, ListViewHandle, set.Cache.c_str(), set.Target.c_str(), 0);
+    return Seconds() - start;
+}
+
+// The floor: each plain payload file copied with ReadFile/WriteFile.
+double TimePlainCopy(const RowSet &set)
+{
+    bench::EmptyFolder(set.Target, false);
+    unsigned char *buffer = (unsigned char *)GlobalAlloc(GPTR, CHUNK);
+    double start = Seconds();
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((set.Plain + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                PlainCopy(set.Plain + "\\" + entry.cFileName, set.Target + "\\" + entry.cFileName, buffer);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    double took = Seconds() - start;
+    GlobalFree(buffer);
+    return took;
+}
+
+// Loads the set's cache into the main window and selects every row.
+void LoadAndSelect(HWND main, const RowSet &set)
+{
+    double start = Seconds();
+    LoadCacheFolder(main, ListViewHandle, set.Cache.c_str());
+    SendMessageA(main, WM_COMMAND, IDM_SELECT_ALL, 0);
+    bench::PumpMessages();
+    std::printf("  %d rows loaded and selected in %.1f s\n",
+                (int)SendMessageA(ListViewHandle, LVM_GETSELECTEDCOUNT, 0, 0), Seconds() - start);
+}
+
+// Best of `rounds` rounds of two timed runs, the order reversed every other
+// round; the second is either the plain copy or a second set's copy run.
+void CompareRuns(HWND main, int rounds, const char *title, const RowSet &a, const char *nameA, const RowSet *b,
+                 const char *nameB)
+{
+    double best[2] = {1e30, 1e30};
+    int files[2] = {0, 0};
+    for (int round = 0; round < rounds; ++round) {
+        for (int k = 0; k < 2; ++k) {
+            int which = round % 2 == 0 ? k : 1 - k;
+            const RowSet &set = which == 0 || !b ? a : *b;
+            double took;
+            if (which == 1 && !b) {
+                took = TimePlainCopy(a);
+            } else {
+                if (b)
+                    LoadAndSelect(main, set);
+                took = TimeCopyRun(main, set);
+            }
+            files[which] = CountFiles(set.Target);
+            std::printf("  round %d: %s %.2f s\n", round + 1, which == 0 ? nameA : nameB, took);
+            if (took < best[which])
+                best[which] = took;
+        }
+    }
+    std::printf("%s, best of %d rounds\n  %-28s %8.2f s  %6d files\n  %-28s %8.2f s  %6d files\n  ratio %.2f\n",
+                title, rounds, nameA, best[0], files[0], nameB, best[1], files[1], best[0] / best[1]);
+}
+
+int RunRowBenchmarks(int rows, int same, int rounds)
+{
+    std::string settings = bench::MakeFolder("xr_cfg");
+    HWND main = bench::CreateBenchMainWindow(settings);
+    RowSet bulk, one, distinct;
+    double start = Seconds();
+    if (!main || !MakeRowSet(&bulk, rows, false, false, 0)) {
+        std::printf("could not set up the rows\n");
+        return 1;
+    }
+    std::printf("bulk cache of %d files (%.1f MB) written in %.1f s\n", rows, bulk.Bytes / 1e6, Seconds() - start);
+    LoadAndSelect(main, bulk);
+    char title[96];
+    wsprintfA(title, "copy %d rows of a bulk cache", rows);
+    CompareRuns(main, rounds, title, bulk, "copy run", NULL, "plain per-file copy");
+    RemoveRowSet(bulk);
+    if (!MakeRowSet(&one, same, true, false, 4) || !MakeRowSet(&distinct, same, false, true, 4)) {
+        std::printf("could not set up the rows\n");
+        return 1;
+    }
+    wsprintfA(title, "copy %d rows of one name against %d distinct names", same, same);
+    CompareRuns(main, rounds, title, one, "one name (header.jpg)", &distinct, "distinct names");
+    RemoveRowSet(one);
+    RemoveRowSet(distinct);
+    DestroyWindow(main);
+    bench::EmptyFolder(settings, true);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && lstrcmpA(argv[1], "rows") == 0) {
+        setvbuf(stdout, NULL, _IONBF, 0);
+        HHOOK hook = SetWindowsHookExA(WH_CBT, CloseErrorBoxes, NULL, GetCurrentThreadId());
+        int result = RunRowBenchmarks(argc > 2 ? std::atoi(argv[2]) : 20000, argc > 3 ? std::atoi(argv[3]) : 5000,
+                                      argc > 4 ? std::atoi(argv[4]) : 3);
+        UnhookWindowsHookEx(hook);
+        return result;
+    }
     int smallCount = argc > 1 ? std::atoi(argv[1]) : 1000;
     int smallKiB = argc > 2 ? std::atoi(argv[2]) : 100;
     int largeMiB = argc > 3 ? std::atoi(argv[3]) : 200;

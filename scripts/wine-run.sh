@@ -11,6 +11,7 @@
 #                        instead of the headless null driver
 #   MARROWICK_WINE_ROUTE native or qemu: how 32-bit programs start (see
 #                        wine-route.bash)
+#   MARROWICK_WINEDEBUG  Wine's debug channels (WINEDEBUG), default -all
 #
 # Each zone, locale and display gets a copy of the build's base prefix (see
 # wine_prefix). One wineserver per prefix is kept alive for 60 s after its
@@ -37,7 +38,7 @@ base=$wine_base
 prefix=$wine_prefix
 display=${MARROWICK_DISPLAY:-}
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINELOADER="$loader" WINESERVER="$server"
+export WINEPREFIX="$prefix" WINEDEBUG="${MARROWICK_WINEDEBUG:--all}" WINELOADER="$loader" WINESERVER="$server"
 # LC_ALL is handed only to Wine (through env): this shell would warn about a
 # locale the host lacks, but Wine takes its user locale from the name alone.
 export TZ="$wine_zone" WINEDLLOVERRIDES="mscoree,mshtml="

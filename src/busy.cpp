@@ -66,6 +66,11 @@ void DeferUntilIdle(HWND window, UINT message, WPARAM wParam)
 
 int ShowMessageBox(HWND owner, const char *text, const char *caption, UINT type)
 {
+    // From the command line nobody is there to answer.
+    if (CommandLineMode) {
+        WriteMessageLine(caption, text);
+        return IDOK;
+    }
     EnterBusy();
     int answer = MessageBoxA(owner, text, caption, type);
     LeaveBusy();

@@ -1,6 +1,7 @@
 // The one error message box of the program, and the limit that keeps a scan
 // over a wrong folder, or a copy or deletion that fails file after file,
-// from showing one modal box per file.
+// from showing one modal box per file. A run from the command line shows no
+// box: the same messages go to standard error there, all of them.
 #include "marrowick.h"
 
 enum {
@@ -102,6 +103,9 @@ static void GetSystemText(DWORD error, const char *insert, char *out)
 // sent through hundreds more.
 static int AdmitErrorBox(HWND owner)
 {
+    // Standard error takes every message: nobody is there to answer.
+    if (CommandLineMode)
+        return 1;
     if (ErrorBoxRun.Mode == RUN_ASK_AT_LIMIT) {
         if (ErrorBoxRun.Shown < ERROR_BOX_RUN_LIMIT) {
             ErrorBoxRun.Shown++;

@@ -49,9 +49,11 @@ enum HeaderKind {
     HEADER_ETAG = 8
 };
 
-// What one cache file becomes: ten column texts by ColumnId, an index into
-// the system's small-icon image list and the payload size (the row's item
-// data; 0 marks a zero-length row).
+// What one cache file becomes, as the entry reader hands it to the row
+// store: ten column texts by ColumnId (the three date columns hold the
+// response's HTTP date values, which the store keeps as instants), an index
+// into the system's small-icon image list and the payload size (0 marks a
+// zero-length row).
 struct CacheRow {
     const char *Text[COLUMN_COUNT];
     int IconIndex;
@@ -128,7 +130,9 @@ void EnterBusy(void);
 void LeaveBusy(void);
 int IsBusy(void);
 void DeferUntilIdle(HWND window, UINT message, WPARAM wParam);
-// MessageBoxA, holding the busy state while the box is shown.
+// MessageBoxA, holding the busy state while the box is shown. In a run from
+// the command line the text goes to standard error as one line instead, and
+// the answer is IDOK, which no Yes/No question takes for Yes.
 int ShowMessageBox(HWND owner, const char *text, const char *caption, UINT type);
 // A long run (scan, copy) holds the state from BeginBusyRun to EndBusyRun
 // and, whenever RunPumpDue says so, calls PumpRunMessages: the window

@@ -83,9 +83,9 @@ TEST(Clipboard, ScreenOrderDoesNotChangeColumnOrder)
     EXPECT_EQ(ReadClipboard(list.Owner), "a.png\t0a11\r\n");
 }
 
-// Cells of 1,024 characters and more are cut to 1,023, also when they are
-// fetched straight into the clipboard block; the block is never overrun.
-TEST(Clipboard, LongCellsAreCutAndMeasuredExactly)
+// Cells of 1,024 characters and more go whole into the clipboard block,
+// measured exactly.
+TEST(Clipboard, LongCellsAreWholeAndMeasuredExactly)
 {
     ReportList list;
     std::string longUrl(1500, 'u'), exact(1024, 'v'), fits(1023, 'w');
@@ -93,7 +93,7 @@ TEST(Clipboard, LongCellsAreCutAndMeasuredExactly)
     list.Add(row);
     list.Add(row);
     const int mask = Bit(COL_URL) | Bit(COL_CONTENT_TYPE) | Bit(COL_FILE_SIZE) | Bit(COL_CACHE_FILE);
-    std::string line = std::string(1023, 'u') + "\t" + std::string(1023, 'v') + "\t" + fits + "\tz\r\n";
+    std::string line = longUrl + "\t" + exact + "\t" + fits + "\tz\r\n";
     DWORD measured = MeasureClipboardText(list.List, mask);
     EXPECT_EQ(measured, 2 * line.size() + 1);
     ASSERT_TRUE(CopyRowsToClipboard(list.Owner, list.List, mask));

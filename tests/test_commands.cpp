@@ -242,7 +242,7 @@ TEST_F(CommandsTest, ZeroLengthRowsGetALightRedBackground)
     struct Case {
         int Mark;
         DWORD Stage;
-        LPARAM ItemData;
+        int Row;                // of rows of 0, 1 and 2 GiB bytes
         LRESULT Result;
         COLORREF Background;
     } cases[] = {
@@ -250,19 +250,20 @@ TEST_F(CommandsTest, ZeroLengthRowsGetALightRedBackground)
         {1, CDDS_PREPAINT, 0, CDRF_NOTIFYITEMDRAW, CLR_DEFAULT},
         {1, CDDS_ITEMPREPAINT, 0, CDRF_DODEFAULT, RGB(255, 220, 220)},
         {1, CDDS_ITEMPREPAINT, 1, CDRF_DODEFAULT, CLR_DEFAULT},
-        {1, CDDS_ITEMPREPAINT, (LPARAM)0x80000000u, CDRF_DODEFAULT, CLR_DEFAULT},
+        {1, CDDS_ITEMPREPAINT, 2, CDRF_DODEFAULT, CLR_DEFAULT},
         {1, CDDS_ITEMPOSTPAINT, 0, 0, CLR_DEFAULT},
         {1, CDDS_POSTPAINT, 0, 0, CLR_DEFAULT},
     };
+    AddRows({0, 1, 0x80000000u});
     for (const Case &c : cases) {
         AppSettings.MarkEmptyFiles = c.Mark;
         NMLVCUSTOMDRAW draw;
         ZeroMemory(&draw, sizeof(draw));
         draw.nmcd.dwDrawStage = c.Stage;
-        draw.nmcd.lItemlParam = c.ItemData;
+        draw.nmcd.dwItemSpec = (DWORD_PTR)c.Row;
         draw.clrTextBk = CLR_DEFAULT;
         EXPECT_EQ(ListNotify(NM_CUSTOMDRAW, &draw.nmcd.hdr), c.Result) << c.Stage;
-        EXPECT_EQ(draw.clrTextBk, c.Background) << c.Stage << " " << c.ItemData;
+        EXPECT_EQ(draw.clrTextBk, c.Background) << c.Stage << " " << c.Row;
     }
 }
 
@@ -289,7 +290,7 @@ TEST_F(CommandsTest, BurstOfSelectionChangesPostsOneStatusUpdate)
 
     SelectFirst(2);
     EXPECT_EQ(SelectedSizeTotal, 1024);
-    SendMessageA(ListViewHandle, LVM_DELETEALLITEMS, 0, 0);
+    HideRowView(ListViewHandle);
     EXPECT_EQ(SelectedSizeTotal, 0) << "a reload starts the total from 0";
 }
 
@@ -445,15 +446,16 @@ TEST_F(CommandsTest, DeletionRefreshesCountsAndSelectedSize)
     AppSettings.DeleteToRecycle = 0;
     CreateDirectoryA((Folder + "\\0a").c_str(), NULL);
     const char *names[] = {"0a01", "0a02", "0a03", "0a04"};
-    AddRows({1000, 24, 1, 7});
-    for (int row = 0; row < 4; row++) {
-        if (row != 1)  // the second file is missing: its deletion fails
-            WriteBytesToFile(Folder + "\\0a\\" + names[row], "x");
-        LVITEMA item = {};
-        item.iSubItem = COL_CACHE_FILE;
-        item.pszText = (char *)names[row];
-        SendMessageA(ListViewHandle, LVM_SETITEMTEXTA, row, (LPARAM)&item);
+    const unsigned sizes[] = {1000, 24, 1, 7};
+    ClearRowStore();
+    for (int i = 0; i < 4; i++) {
+        if (i != 1)  // the second file is missing: its deletion fails
+            WriteBytesToFile(Folder + "\\0a\\" + names[i], "x");
+        CacheRow row = {{"f", "", "", "", "", "", "", "", "", names[i]}, 0, sizes[i]};
+        AppendStoreRow(&row, 0x0a);
     }
+    ResetRowOrder();
+    ShowRowView(ListViewHandle, 0);
     SelectFirst(3);
     PumpMessages();
     EXPECT_EQ(StatusText(), "4 item(s), 3 selected (1.00 KB)");

@@ -60,9 +60,15 @@ TEST_F(CopyTest, TargetNamesFollowTheRowsAndTheRenameOption)
         // A run never replaces a file it has just written, whatever the option.
         {"two equal names without auto-rename", {}, {{"x.png", "first"}, {"X.PNG", "second"}}, 0,
          {{"X (2).PNG", "second"}, {"x.png", "first"}}},
-        {"existing file replaced once, then numbered", {{"x.png", "old"}, {"x (2).png", "old 2"}},
+        // Copying the same rows again into one folder replaces the files of
+        // the first copy, numbered ones included, instead of adding more.
+        {"copied again without auto-rename", {{"x.png", "old"}, {"x (2).png", "old 2"}},
          {{"x.png", "first"}, {"x.png", "second"}, {"x.png", "third"}}, 0,
-         {{"x (2).png", "old 2"}, {"x (3).png", "second"}, {"x (4).png", "third"}, {"x.png", "first"}}},
+         {{"x (2).png", "second"}, {"x (3).png", "third"}, {"x.png", "first"}}},
+        // Names compare as stored: trailing dots and blanks dropped, any case.
+        {"trailing dots and blanks", {},
+         {{"x.png", "1"}, {"x.png.", "2"}, {"y.txt", "3"}, {"Y.TXT  ", "4"}, {". .", "5"}}, 0,
+         {{"Y (2).TXT", "4"}, {"_", "5"}, {"x (2).png", "2"}, {"x.png", "1"}, {"y.txt", "3"}}},
         {"a row named like a numbered name", {}, {{"y.txt", "1"}, {"y.txt", "2"}, {"y (2).txt", "3"}}, 0,
          {{"y (2) (2).txt", "3"}, {"y (2).txt", "2"}, {"y.txt", "1"}}},
         // Device names would swallow the payload: they get a "_" in front.
@@ -73,7 +79,7 @@ TEST_F(CopyTest, TargetNamesFollowTheRowsAndTheRenameOption)
          {{"_Aux.json", "a"}, {"_CON.txt", "c"}, {"_com1.tar.gz", "m"}, {"_lpt9 .log", "l"}, {"_nul", "n"},
           {"com0.txt", "0"}, {"console.txt", "k"}, {"nul_x", "x"}}},
         {"existing file replaced", {{"x.png", "old"}}, {{"x.png", "new"}}, 0, {{"x.png", "new"}}},
-        {"invalid characters", {}, {{"a:b?.txt", "p"}}, 0, {{"a_b_.txt", "p"}}},
+        {"invalid and control characters", {}, {{"a:b?\t\x01.txt", "p"}}, 0, {{"a_b___.txt", "p"}}},
         {"no extension", {{"index", "old"}}, {{"index", "new"}}, EXTRACT_AUTO_RENAME,
          {{"index", "old"}, {"index (2)", "new"}}},
         {"only an extension", {{".htaccess", "old"}}, {{".htaccess", "new"}}, EXTRACT_AUTO_RENAME,
@@ -183,34 +189,30 @@ TEST_F(CopyTest, FailingCopyAndDeleteAskOnceAfterTenBoxes)
     }
 }
 
-// Paths longer than their 272-character buffers are reported, never cut
-// into a shorter path that names another file.
-TEST_F(CopyTest, TooLongPathsAreReportedNotCut)
+// A name too long for MAX_PATH loses the end of its stem, keeping its
+// extension and number; a folder that leaves no room, and a cache file path
+// too long for its buffer, are reported, never cut into another path.
+TEST_F(CopyTest, TooLongNamesAreShortenedAndHopelessPathsReported)
 {
+    size_t room = MAX_PATH - 1 - Dest.size() - 1;
     std::string longName = std::string(300, 'n') + ".txt";
-    std::vector<RowTexts> rows = MakeRows({{longName, "L"}, {"short.txt", "S"}});
-    FillList(Window.List, rows);
+    FillList(Window.List, MakeRows({{longName, "1"}, {longName, "2"}, {std::string(300, 'm'), "3"}}));
     BoxCapture capture;
-    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), EXTRACT_AUTO_RENAME);
-    ASSERT_EQ(capture.Boxes.size(), 2u);
-    EXPECT_EQ(capture.Boxes[1].Text, "1 file(s) written, 1 failed.");
-    EXPECT_EQ(TrimBreaks(capture.Boxes[0].Text), TrimBreaks("Could not open file for writing: " + Dest + "\\" +
-                                                            longName + "\n\n" + SystemText(ERROR_FILENAME_EXCED_RANGE)));
-    EXPECT_EQ(ListFolder(Dest), std::vector<std::string>{"short.txt"});
+    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), 0);
+    ASSERT_EQ(capture.Boxes.size(), 1u);
+    EXPECT_EQ(capture.Boxes[0].Text, "3 file(s) written, 0 failed.");
+    EXPECT_EQ(ReadFileBytes(Dest + "\\" + std::string(room - 4, 'n') + ".txt"), "1");
+    EXPECT_EQ(ReadFileBytes(Dest + "\\" + std::string(room - 8, 'n') + " (2).txt"), "2");
+    EXPECT_EQ(ReadFileBytes(Dest + "\\" + std::string(room, 'm')), "3");
 
-    // A numbered name that would no longer fit: reported as well.
-    std::string fitting(ACTION_PATH_SIZE - 1 - Dest.size() - 1 - 2, 'f');
-    WriteBytesToFile(Dest + "\\" + fitting, "existing");
-    FillList(Window.List, MakeRows({{fitting, "F"}}));
+    std::string deep = Dest + "\\" + std::string(MAX_PATH, 'd');
+    FillList(Window.List, MakeRows({{"x.txt", "X"}}));
     capture.Boxes.clear();
-    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), EXTRACT_AUTO_RENAME);
+    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), deep.c_str(), 0);
     ASSERT_EQ(capture.Boxes.size(), 2u);
-    EXPECT_EQ(capture.Boxes[0].Text.rfind("Could not open file for writing: ", 0), 0u);
+    EXPECT_EQ(TrimBreaks(capture.Boxes[0].Text), TrimBreaks("Could not open file for writing: " + deep +
+                                                            "\\x.txt\n\n" + SystemText(ERROR_FILENAME_EXCED_RANGE)));
     EXPECT_EQ(capture.Boxes[1].Text, "0 file(s) written, 1 failed.");
-    EXPECT_EQ(ReadFileBytes(Dest + "\\" + fitting), "existing");
-    // Past MAX_PATH only the wide calls reach it (the ANSI ones stop there under Wine).
-    std::string full = "\\\\?\\" + Dest + "\\" + fitting;
-    DeleteFileW(std::wstring(full.begin(), full.end()).c_str());
 
     // A cache file name too long for its path.
     std::string longCache = "ab" + std::string(280, 'c');
@@ -222,6 +224,27 @@ TEST_F(CopyTest, TooLongPathsAreReportedNotCut)
               TrimBreaks("Could not open cache file: " + Cache + "\\ab\\" + longCache + "\n\n" +
                          SystemText(ERROR_FILENAME_EXCED_RANGE)));
     EXPECT_FALSE(FileExists(Dest + "\\x.txt"));
+}
+
+// A short (8.3) name of a file this run wrote opens that file: its row is
+// numbered instead of replacing the payload.
+TEST_F(CopyTest, ShortNameOfAWrittenFileIsNotReplaced)
+{
+    std::string longPath = Dest + "\\longfilename.html";
+    WriteBytesToFile(longPath, "probe");
+    char shortPath[MAX_PATH] = "";
+    GetShortPathNameA(longPath.c_str(), shortPath, MAX_PATH);
+    DeleteFileA(longPath.c_str());
+    std::string alias = shortPath;
+    alias = alias.substr(alias.rfind('\\') + 1);
+    if (alias.empty() || alias == "longfilename.html")
+        GTEST_SKIP() << "the volume makes no short names";
+    FillList(Window.List, MakeRows({{"longfilename.html", "long"}, {alias, "alias"}}));
+    BoxCapture capture;
+    ExtractSelectedPayloads(Window.Parent, Window.List, Cache.c_str(), Dest.c_str(), 0);
+    size_t dot = alias.rfind('.');
+    EXPECT_EQ(ReadFileBytes(longPath), "long");
+    EXPECT_EQ(ReadFileBytes(Dest + "\\" + alias.substr(0, dot) + " (2)" + alias.substr(dot)), "alias") << alias;
 }
 
 // --- The Copy Selected Files command ---------------------------------------
@@ -294,7 +317,7 @@ TEST_F(CopyTest, CopyCommandCreatesTheDestinationFolders)
     EXPECT_EQ(std::string(AppSettings.CopyFilesPath), "Q:\\out\\x");
 
     // No selected row: no dialog at all.
-    SendMessageA(Window.List, LVM_DELETEALLITEMS, 0, 0);
+    ClearTestRows(Window.List);
     EXPECT_EQ(RunCopyCommand(Window.Parent, Window.List, {deep, false, IDOK, 0}), 0);
 }
 
@@ -380,31 +403,47 @@ TEST_F(OpenTest, NothingHappensUnlessExactlyOneRowIsSelected)
     EXPECT_FALSE(FileExists(Record));
 }
 
-// Types that run when opened are opened only after a Yes (default No).
-TEST_F(OpenTest, ProgramTypesAskBeforeOpening)
+// A file that may run is opened only after a Yes (default No), and kept
+// only then: a type on the system's list or ours, also behind trailing dots,
+// blanks or "%20"; a program's media type; a payload that starts with "MZ".
+TEST_F(OpenTest, PayloadsThatMayRunAskBeforeOpening)
 {
     struct Case {
         const char *Name;
+        const char *ContentType;
+        const char *Payload;
         int Answer;      // 0: no question expected
-        bool Extracted;
     };
     const Case cases[] = {
-        {"setup.ps1", PRESS_ENTER, false},   // No is the default
-        {"script.js", IDNO, false},
-        {"Setup.EXE", IDNO, false},
-        {"run.cmd. ", IDNO, false},   // the file system would drop the dot and blank
-        {"tool.hta", IDYES, true},
-        {"page.mwktest", 0, true},
-        {"exe.txt", 0, true},
+        {"setup.ps1", "", "payload", PRESS_ENTER},   // No is the default
+        {"script.js", "", "payload", IDNO},
+        {"Setup.EXE", "", "payload", IDNO},
+        {"run.cmd. ", "", "payload", IDNO},
+        {"evil.exe%20", "", "payload", IDNO},
+        {"help.chm", "", "payload", IDNO},
+        {"app.appref-ms", "", "payload", IDNO},
+        {"x.settingcontent-ms", "", "payload", IDNO},
+        {"realdownload", "", "MZ\x90", IDNO},
+        {"picture.png", "image/png", "MZ\x90", IDNO},
+        {"drawing.svg", "image/svg+xml", "MZ", IDNO},
+        {"update.dat", "application/x-msdownload", "payload", IDNO},
+        {"get.bin", "Application/X-DosExec; charset=binary", "payload", IDNO},
+        {"tool.hta", "", "payload", IDYES},
+        {"page.mwktest", "text/plain", "payload", 0},
+        {"exe.txt", "", "Mz: only the upper-case mark counts", 0},
     };
     for (const Case &c : cases) {
-        FillList(Window.List, MakeRows({{c.Name, "payload"}}));
+        std::vector<RowTexts> rows = MakeRows({{c.Name, c.Payload}});
+        rows[0].ContentType = c.ContentType;
+        FillList(Window.List, rows);
         BoxCapture capture;
         if (c.Answer)
             capture.Answer(c.Answer);
         OpenSelectedCacheFile(Window.Parent, Window.List);
-        std::string target = std::string(AppSettings.TempOpenFolder) + "\\" + c.Name;
-        EXPECT_EQ(FileExists(target), c.Extracted) << c.Name;
+        std::string stored = c.Name;
+        stored.erase(stored.find_last_not_of(". ") + 1);
+        std::string target = std::string(AppSettings.TempOpenFolder) + "\\" + stored;
+        EXPECT_EQ(FileExists(target), !c.Answer || c.Answer == IDYES) << c.Name;
         if (!c.Answer) {
             for (const CapturedBox &box : capture.Boxes)
                 EXPECT_EQ(box.Text.find("program or script"), std::string::npos) << c.Name;
@@ -412,7 +451,7 @@ TEST_F(OpenTest, ProgramTypesAskBeforeOpening)
         }
         ASSERT_FALSE(capture.Boxes.empty()) << c.Name;
         const CapturedBox &question = capture.Boxes[0];
-        EXPECT_EQ(question.Text.rfind(std::string(c.Name) + " is a program or script file.", 0), 0u) << question.Text;
+        EXPECT_EQ(question.Text.rfind(stored + " is a program or script file.", 0), 0u) << question.Text;
         EXPECT_EQ(question.Caption, "Marrowick");
         EXPECT_TRUE(question.HasYesNo);
     }
@@ -420,7 +459,7 @@ TEST_F(OpenTest, ProgramTypesAskBeforeOpening)
 }
 
 // The mark goes into the file's Zone.Identifier stream. Wine has no named
-// streams (and reports none), so MarkDownloadedFromInternet writes nothing
+// streams (and reports none), so a copy run writes no mark
 // there; WriteZoneIdentifier's text and kept time show in the file that
 // Wine makes of the stream's name.
 TEST_F(CopyTest, ExtractedFilesAreMarkedAsDownloaded)

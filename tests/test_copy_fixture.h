@@ -22,6 +22,7 @@ struct RowTexts {
     std::string Url;
     std::string CacheFile;
     bool Selected;
+    std::string ContentType = "";
 };
 
 // A parent window with a ten-column report list view.
@@ -46,12 +47,13 @@ inline void DestroyListWindow(ListWindow &w)
 
 inline void FillList(HWND list, const std::vector<RowTexts> &rows)
 {
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    ClearTestRows(list);
     for (const RowTexts &texts : rows) {
         std::vector<std::string> cells(COLUMN_COUNT);
         cells[COL_FILENAME] = texts.Filename;
         cells[COL_URL] = texts.Url;
         cells[COL_CACHE_FILE] = texts.CacheFile;
+        cells[COL_CONTENT_TYPE] = texts.ContentType;
         SelectTestRow(list, AddTestRow(list, cells), texts.Selected);
     }
 }

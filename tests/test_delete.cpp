@@ -88,6 +88,31 @@ TEST_F(DeleteTest, ConsecutiveSelectedRowsAreAllDeleted)
     EXPECT_EQ(ListedCacheFiles(), expected);
 }
 
+// One name in two bucket folders: each row acts on the file it was found in,
+// whatever its name's first two characters say.
+TEST_F(DeleteTest, EachRowDeletesTheFileOfItsOwnBucket)
+{
+    for (const char *bucket : {"00", "ff"}) {
+        CreateDirectoryA((Cache + "\\" + bucket).c_str(), NULL);
+        WriteBytesToFile(Cache + "\\" + bucket + "\\ff01", "x");
+    }
+    ClearTestRows(Window.List);
+    for (int bucket : {0x00, 0xff}) {
+        CacheRow row = {{"f", "", "", "", "", "", "", "", "", "ff01"}, 0, 1};
+        AppendStoreRow(&row, bucket);
+    }
+    ShowTestRows(Window.List);
+    SelectTestRow(Window.List, 0);
+    BoxCapture capture;
+    capture.Answer(IDYES);
+    DeleteSelectedCacheFiles(Window.Parent, Window.List, Cache.c_str(), 0);
+    EXPECT_FALSE(FileExists(Cache + "\\00\\ff01"));
+    EXPECT_TRUE(FileExists(Cache + "\\ff\\ff01"));
+    ASSERT_EQ(RowView.ShownCount, 1);
+    EXPECT_EQ(RowStore.Rows[ShownRowAt(0)].Bucket, 0xff);
+    EXPECT_EQ(SelectedSizeTotal, 0);
+}
+
 TEST_F(DeleteTest, LockedFileKeepsItsRowAndTheOthersGo)
 {
     std::vector<RowTexts> rows = MakeRows(4, {0, 1, 2});

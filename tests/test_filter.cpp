@@ -61,11 +61,7 @@ protected:
     static void AddRow(const Cells &cells, int icon, unsigned int size)
     {
         int row = AddTestRow(ListViewHandle, cells, (LPARAM)size);
-        LVITEMA item = {};
-        item.mask = LVIF_IMAGE;
-        item.iItem = row;
-        item.iImage = icon;
-        SendMessageA(ListViewHandle, LVM_SETITEMA, 0, (LPARAM)&item);
+        RowStore.Rows[ShownRowAt(row)].IconIndex = icon;
     }
 
     // Six rows; ETag (hidden in the tests that hide it) marks rows 1 and 4.
@@ -137,11 +133,11 @@ TEST_F(FilterTest, ShownRowsFollowFilterSortAndClear)
     const unsigned int sizes[] = {1000, 300, 40, 20, 5, 0};
     for (int row = 0; row < 6; row++) {
         LVITEMA item = {};
-        item.mask = LVIF_IMAGE | LVIF_PARAM;
+        item.mask = LVIF_IMAGE;
         item.iItem = row;
         SendMessageA(ListViewHandle, LVM_GETITEMA, 0, (LPARAM)&item);
         EXPECT_EQ(item.iImage, icons[row]) << row;
-        EXPECT_EQ((unsigned int)item.lParam, sizes[row]) << row;
+        EXPECT_EQ(RowStore.Rows[ShownRowAt(row)].PayloadSize, sizes[row]) << row;
     }
     EXPECT_EQ(TestCellText(ListViewHandle, 1, COL_URL), "http://cdn.example/a.png");
     EXPECT_EQ(TestCellText(ListViewHandle, 3, COL_ETAG), "\"tag\"");
@@ -193,7 +189,7 @@ TEST_F(FilterTest, GmtSwitchAlsoShiftsTheRowsFilteredOut)
     Create();
     ASSERT_EQ(AppSettings.ShowTimeInGMT, 1);
     Cells shown = MakeCells("a.png", "image/png", "1", ""), hidden = MakeCells("b.css", "text/css", "2", "");
-    shown[COL_SERVER_TIME] = hidden[COL_LAST_MODIFIED] = "1/2/2014 3:04:05 AM";
+    shown[COL_SERVER_TIME] = hidden[COL_LAST_MODIFIED] = "Thu, 02 Jan 2014 03:04:05 GMT";
     AddRow(shown, 0, 1);
     AddRow(hidden, 0, 2);
     Filter("png");

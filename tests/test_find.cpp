@@ -286,7 +286,7 @@ TEST_F(FindTest, SelectAllAndInvert)
         {5, {0, 1, 2, 3, 4}, 1, {}},
     };
     for (const auto &c : cases) {
-        SendMessageA(List, LVM_DELETEALLITEMS, 0, 0);
+        ClearTestRows(List);
         for (int i = 0; i < c.Count; i++)
             AddRow(List, {{COL_URL, "u"}});
         Select(c.Before);

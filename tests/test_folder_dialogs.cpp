@@ -227,7 +227,9 @@ TEST_F(FolderDialogs, CopyFilesStartsInThePathAndRefusesUnusablePaths)
     const struct {
         const char *Typed;
         DWORD Error;
-    } cases[] = {{"", ERROR_INVALID_NAME}, {"   ", ERROR_INVALID_NAME}, {file.c_str(), ERROR_DIRECTORY}};
+    } cases[] = {{"", ERROR_INVALID_NAME},      {"   ", ERROR_INVALID_NAME},   {file.c_str(), ERROR_DIRECTORY},
+                 {"C:\\out<1", ERROR_INVALID_NAME}, {"D:\\a|b\\c", ERROR_INVALID_NAME}, {"E:\\what?", ERROR_INVALID_NAME},
+                 {"F:\\\"q\"", ERROR_INVALID_NAME}, {"G:\\*", ERROR_INVALID_NAME},  {"H:\\x>", ERROR_INVALID_NAME}};
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string("typed '") + c.Typed + "'");
         ResetSettings();
@@ -253,6 +255,7 @@ TEST_F(FolderDialogs, CopyFilesStartsInThePathAndRefusesUnusablePaths)
     }
     EXPECT_EQ(CopyTargetProblem(dir.c_str()), 0u);
     EXPECT_EQ(CopyTargetProblem((dir + "\\to be made").c_str()), 0u);
+    EXPECT_EQ(CopyTargetProblem(("\\\\?\\" + dir).c_str()), 0u);
     RemoveTree(dir);
 }
 

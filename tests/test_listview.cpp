@@ -52,6 +52,7 @@ protected:
         if (order)
             WritePrivateProfileStringA("WinPositions", "ColumnOrder", order, SettingsFilePath);
         HWND list = CreateCacheListView(Parent);
+        RouteListNotifications(Parent);
         SetWindowPos(list, NULL, 0, 0, 600, 400, SWP_NOZORDER);
         ListViewHandle = list;
         return list;
@@ -244,7 +245,7 @@ TEST_F(ListViewTest, EmptyTextIsCentredBelowTheTopAndFollowsTheWidth)
     // Rows hide the text; removing the text keeps it hidden once rows are gone.
     AddRow(list, "row");
     EXPECT_EQ(DarkPixelsAfterErase(list, EmptyTextState.Rect), 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    ClearTestRows(list);
     EXPECT_GT(DarkPixelsAfterErase(list, EmptyTextState.Rect), 0);
     EXPECT_EQ(SendMessageA(list, WM_SETEMPTYTEXT, 0, 0), 1);
     EXPECT_EQ(ActiveEmptyText, (EmptyTextRecord *)NULL);
@@ -271,7 +272,7 @@ TEST_F(ListViewTest, ScrollToTopResetsBothScrollPositions)
 {
     HWND list = Create("400,400,400,0,0,0,0,0,0,0", nullptr);
     for (int rows : {0, 200}) {
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        ClearTestRows(list);
         for (int i = 0; i < rows; i++)
             AddTestRow(list, {"f" + std::to_string(i)});
         if (rows) {

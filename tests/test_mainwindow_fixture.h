@@ -76,20 +76,20 @@ protected:
             }
     }
 
-    // Rows with the given payload sizes (item data) and texts "row<i>".
+    // Rows with the given payload sizes and Filename texts "row<i>", behind
+    // the rows the list shows (a list showing none starts an empty store).
     static void AddRows(const std::vector<unsigned int> &sizes)
     {
+        if (SendMessageA(ListViewHandle, LVM_GETITEMCOUNT, 0, 0) == 0)
+            ClearRowStore();
         for (size_t i = 0; i < sizes.size(); i++) {
             char text[32];
             wsprintfA(text, "row%d", (int)i);
-            LVITEMA item;
-            ZeroMemory(&item, sizeof(item));
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = (int)i;
-            item.pszText = text;
-            item.lParam = (LPARAM)sizes[i];
-            SendMessageA(ListViewHandle, LVM_INSERTITEMA, 0, (LPARAM)&item);
+            CacheRow row = {{text, "", "", "", "", "", "", "", "", ""}, 0, sizes[i]};
+            AppendStoreRow(&row, 0);
         }
+        ResetRowOrder();
+        ShowRowView(ListViewHandle, 1);
     }
 
     static void SelectRow(int row, bool selected)

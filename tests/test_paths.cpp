@@ -14,7 +14,7 @@ TEST(FileNames, InvalidCharactersBecomeUnderscores)
     } cases[] = {
         {"a:b?.txt", "a_b_.txt"},
         {"\\/:*?\"<>|", "_________"},
-        {"keep. spaces\tand dots..", "keep. spaces\tand dots.."},
+        {"keep. spaces\tand\x1f\x01 dots..\x7f\xe9", "keep. spaces_and__ dots..\x7f\xe9"},
         {"", ""},
     };
     for (const auto &c : cases) {
@@ -25,31 +25,56 @@ TEST(FileNames, InvalidCharactersBecomeUnderscores)
     }
 }
 
-TEST(FileNames, NumberedNamesKeepTheLastExtension)
+// The superscript digits 1 to 3 (code page 1252) name the same devices as
+// the plain ones. (The copy tests write the other device names; Wine here
+// cannot create files with such characters.)
+TEST(FileNames, SuperscriptDeviceNamesGetALeadingUnderscore)
+{
+    const struct {
+        const char *In, *Out;
+    } cases[] = {
+        {"COM\xB9.txt", "_COM\xB9.txt"}, {"com\xB2", "_com\xB2"}, {"LPT\xB3 .log", "_LPT\xB3 .log"},
+        {"lpt\xB9", "_lpt\xB9"},          {"com\xB4.txt", "com\xB4.txt"}, {"com\xB9x", "com\xB9x"},
+    };
+    for (const auto &c : cases) {
+        char text[32];
+        lstrcpyA(text, c.In);
+        PrefixReservedDeviceName(text, sizeof(text));
+        EXPECT_STREQ(text, c.Out) << c.In;
+    }
+}
+
+// Numbered names keep the last extension; a name too long for the room
+// loses the end of its stem, never its extension or number.
+TEST(FileNames, TargetNamesAreNumberedAndShortenedToFit)
 {
     const struct {
         const char *Name;
-        int Number;
-        const char *Out;
+        int Room, Number;
+        const char *Out;  // null: does not fit
     } cases[] = {
-        {"logo.png", 2, "logo (2).png"},
-        {"logo.png", 13, "logo (13).png"},
-        {"archive.tar.gz", 3, "archive.tar (3).gz"},
-        {".htaccess", 2, " (2).htaccess"},
-        {"index", 2, "index (2)"},
-        {"trailing.", 4, "trailing (4)."},
+        {"logo.png", 100, 1, "logo.png"},
+        {"logo.png", 100, 2, "logo (2).png"},
+        {"logo.png", 100, 13, "logo (13).png"},
+        {"archive.tar.gz", 100, 3, "archive.tar (3).gz"},
+        {".htaccess", 100, 2, " (2).htaccess"},
+        {"index", 100, 2, "index (2)"},
+        {"abcdefgh.png", 9, 1, "abcde.png"},
+        {"abcdefgh.png", 11, 2, "abc (2).png"},
+        {"abcdefgh", 5, 1, "abcde"},
+        {"abc. defgh", 5, 1, "abc"},          // no trailing blank or dot left by the cut
+        {"a.verylongextension", 8, 1, "a.verylo"},  // no room for the extension: cut as one stem
+        {"abcdefgh.png", 4, 2, NULL},
+        {"abcdefgh.png", 0, 1, NULL},
     };
-    for (const auto &c : cases)
-        EXPECT_STREQ(MakeNumberedFileName(c.Name, c.Number), c.Out) << c.Name;
-}
-
-TEST(FileNames, NumberedNameThatWouldNotFitIsRefused)
-{
-    std::string fits(ACTION_PATH_SIZE - 1 - 4, 'n');  // + " (2)" = 271 characters
-    ASSERT_NE(MakeNumberedFileName(fits.c_str(), 2), nullptr);
-    EXPECT_EQ(std::string(MakeNumberedFileName(fits.c_str(), 2)), fits + " (2)");
-    EXPECT_EQ(MakeNumberedFileName((fits + "n").c_str(), 2), nullptr);
-    EXPECT_EQ(MakeNumberedFileName((fits + ".png").c_str(), 2), nullptr);
+    for (const auto &c : cases) {
+        char out[MAX_PATH] = "";
+        int fits = MakeTargetName(out, c.Room, c.Name, c.Number);
+        EXPECT_EQ(fits, c.Out != NULL) << c.Name << " " << c.Room;
+        if (fits) {
+            EXPECT_STREQ(out, c.Out) << c.Name << " " << c.Room;
+        }
+    }
 }
 
 TEST(FolderPaths, IsFullFolderPathNeedsAnExistingFolderBelowARoot)

@@ -35,16 +35,22 @@ protected:
         EXPECT_TRUE(WriteBytesToFile(path, bytes));
         return path;
     }
-    int Rows() { return (int)SendMessageA(List, LVM_GETITEMCOUNT, 0, 0); }
-    std::string Cell(int row, int column) { return TestCellText(List, row, column); }
-    LVITEMA Item(int row)
+    // Reads a file of bucket 0a into the store, which the list then shows.
+    int Read(const std::string &path)
     {
-        LVITEMA item = {};
-        item.mask = LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = row;
-        SendMessageA(List, LVM_GETITEMA, 0, (LPARAM)&item);
-        return item;
+        int result = ReadCacheEntry(Owner, path.c_str(), 0x0a);
+        ShowTestRows(List);
+        return result;
     }
+    void Clear()
+    {
+        ClearRowStore();
+        ShowTestRows(List);
+    }
+    int Rows() { return (int)SendMessageA(List, LVM_GETITEMCOUNT, 0, 0); }
+    // The store's whole text; the list's shows up to 1,023 characters.
+    std::string Cell(int row, int column) { return RowText(ShownRowAt(row), column); }
+    const StoredRow &Item(int row) { return RowStore.Rows[ShownRowAt(row)]; }
     HWND Owner, List;
     std::string Dir, Bucket;
 };
@@ -108,10 +114,10 @@ TEST_F(ReaderTest, FailureTableMessageRowAndResult)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
-        SendMessageA(List, LVM_DELETEALLITEMS, 0, 0);
+        Clear();
         std::string path = Write(c.Bytes);
         BoxCapture capture;
-        EXPECT_EQ(ReadCacheEntry(Owner, List, path.c_str()), c.Result);
+        EXPECT_EQ(Read(path), c.Result);
         EXPECT_EQ(Rows(), c.Row ? 1 : 0);
         if (!c.Message) {
             EXPECT_TRUE(capture.Boxes.empty());
@@ -128,7 +134,7 @@ TEST_F(ReaderTest, MissingFileIsReportedAndTheScanGoesOn)
 {
     std::string path = Bucket + "\\missing";
     BoxCapture capture;
-    EXPECT_EQ(ReadCacheEntry(Owner, List, path.c_str()), 1);
+    EXPECT_EQ(Read(path), 1);
     EXPECT_EQ(Rows(), 0);
     ASSERT_EQ(capture.Boxes.size(), 1u);
     EXPECT_EQ(TrimBreaks(capture.Boxes[0].Text),
@@ -141,7 +147,7 @@ TEST_F(ReaderTest, WithoutReadBufferStopsSilently)
     GlobalFree(SharedReadBuffer);
     SharedReadBuffer = nullptr;
     BoxCapture capture;
-    EXPECT_EQ(ReadCacheEntry(Owner, List, path.c_str()), 0);
+    EXPECT_EQ(Read(path), 0);
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(capture.Boxes.empty());
 }
@@ -162,7 +168,7 @@ TEST_F(ReaderTest, FailedReadIsReportedAndTheBucketGoesOn)
     ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
     HANDLE thread = CreateThread(NULL, 0, DropPipeClient, pipe, 0, NULL);
     BoxCapture capture;
-    EXPECT_EQ(ReadCacheEntry(Owner, List, path), 1);
+    EXPECT_EQ(ReadCacheEntry(Owner, path, 0x0a), 1);
     WaitForSingleObject(thread, 10000);
     CloseHandle(thread);
     CloseHandle(pipe);
@@ -233,8 +239,8 @@ static std::vector<RowCase> RowCases()
                      0});
     s = Recipe();
     s.Path = "/" + std::string(1100, 'p');
-    cases.push_back({"URL cut at 1,023 characters", s,
-                     {{COL_FILENAME, std::string(1023 - 13, 'p')}, {COL_URL, "http://host1/" + std::string(1023 - 13, 'p')},
+    cases.push_back({"a URL of more than 1,023 characters whole", s,
+                     {{COL_FILENAME, std::string(1100, 'p')}, {COL_URL, "http://host1/" + std::string(1100, 'p')},
                       {COL_FILE_SIZE, "0"}, {COL_SERVER_RESPONSE, "HTTP/1.1 200 OK"}},
                      0});
     return cases;
@@ -244,10 +250,10 @@ TEST_F(ReaderTest, RowTexts)
 {
     for (const RowCase &c : RowCases()) {
         SCOPED_TRACE(c.Name);
-        SendMessageA(List, LVM_DELETEALLITEMS, 0, 0);
+        Clear();
         std::string path = Write(BuildCacheFile(c.Recipe));
         BoxCapture capture;
-        ASSERT_EQ(ReadCacheEntry(Owner, List, path.c_str()), 1);
+        ASSERT_EQ(Read(path), 1);
         EXPECT_TRUE(capture.Boxes.empty());
         ASSERT_EQ(Rows(), 1);
         for (int column = 0; column < COLUMN_COUNT; column++) {
@@ -257,7 +263,7 @@ TEST_F(ReaderTest, RowTexts)
                 expected = it->second;
             EXPECT_EQ(Cell(0, column), expected) << "column " << column;
         }
-        EXPECT_EQ((unsigned int)Item(0).lParam, c.ItemData);
+        EXPECT_EQ(Item(0).PayloadSize, c.ItemData);
     }
 }
 
@@ -268,13 +274,14 @@ TEST_F(ReaderTest, RowsAreAppendedWithTheFileTypeIcon)
     bare.Path = "/feed";
     std::string first = Write(BuildCacheFile(png), "0a01");
     std::string second = Write(BuildCacheFile(bare), "0a02");
-    ASSERT_EQ(ReadCacheEntry(Owner, List, first.c_str()), 1);
-    ASSERT_EQ(ReadCacheEntry(Owner, List, second.c_str()), 1);
+    ASSERT_EQ(Read(first), 1);
+    ASSERT_EQ(Read(second), 1);
     ASSERT_EQ(Rows(), 2);
     EXPECT_EQ(Cell(0, COL_CACHE_FILE), "0a01");
     EXPECT_EQ(Cell(1, COL_CACHE_FILE), "0a02");
-    EXPECT_EQ(Item(0).iImage, GetExtensionIcon(".png"));
-    EXPECT_EQ(Item(1).iImage, DefaultFileIcon);
+    EXPECT_EQ(Item(0).IconIndex, GetExtensionIcon(".png"));
+    EXPECT_EQ(Item(1).IconIndex, DefaultFileIcon);
+    EXPECT_EQ(Item(1).Bucket, 0x0a);
 }
 
 TEST_F(ReaderTest, LocalTimeFollowsTheSetting)
@@ -283,6 +290,6 @@ TEST_F(ReaderTest, LocalTimeFollowsTheSetting)
     s.Headers = {{"Date", "Sun, 06 Nov 1994 08:49:37 GMT"}};
     std::string path = Write(BuildCacheFile(s));
     AppSettings.ShowTimeInGMT = 0;
-    ASSERT_EQ(ReadCacheEntry(Owner, List, path.c_str()), 1);
+    ASSERT_EQ(Read(path), 1);
     EXPECT_EQ(Cell(0, COL_SERVER_TIME), "11/6/1994 2:19:37 PM");  // Asia/Kolkata, +5:30
 }

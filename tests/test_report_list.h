@@ -1,5 +1,5 @@
 // A real ten-column report list view for the report and clipboard tests,
-// filled with rows given as ten texts by ColumnId.
+// filled with rows given as ten texts by ColumnId (dates as header values).
 #ifndef MARROWICK_TEST_REPORT_LIST_H
 #define MARROWICK_TEST_REPORT_LIST_H
 
@@ -15,6 +15,7 @@ struct ReportList {
 
     ReportList()
     {
+        AppSettings.ShowTimeInGMT = 1;  // date cells are given as GMT header dates
         Owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 900, 500, NULL, NULL, NULL, NULL);
         List = CreateTestList(Owner, 80);
     }

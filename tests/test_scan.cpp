@@ -190,7 +190,7 @@ TEST_F(ScanTest, BucketThatCannotBeListedShowsItsPath)
         GTEST_SKIP() << "this file system reports a file as a missing folder";
 
     BoxCapture boxes;
-    ScanBucketFolder(Main, List, path);
+    ScanBucketFolder(Main, path, 0x3c);
     EXPECT_EQ(std::string(path), Folder + "\\3c");
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text.rfind("Could not access cache directory: " + Folder + "\\3c\n\n", 0), 0u);
@@ -204,7 +204,7 @@ TEST_F(ScanTest, BucketCallLeavesTheBucketPath)
         char path[1024];
         wsprintfA(path, "%s\\%s\\*", Folder.c_str(), bucket);
         SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
-        ScanBucketFolder(Main, List, path);
+        ScanBucketFolder(Main, path, (int)strtol(bucket, NULL, 16));
         GlobalFree(SharedReadBuffer);
         SharedReadBuffer = NULL;
         EXPECT_EQ(std::string(path), Folder + "\\" + bucket);

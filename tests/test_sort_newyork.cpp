@@ -8,34 +8,41 @@
 
 typedef std::vector<std::string> Texts;
 
-static long long Ticks(const std::string &cell)
+// The date shown for a GMT date moved by `hours`.
+static std::string Shifted(const WORD *v, int hours)
 {
-    SYSTEMTIME t;
-    FILETIME f = {};
-    if (!ParseDisplayedDate(cell.c_str(), &t) || !SystemTimeToFileTime(&t, &f))
-        return -1;
-    return (long long)(((unsigned long long)f.dwHighDateTime << 32) | f.dwLowDateTime);
+    SYSTEMTIME t = {v[0], v[1], 0, v[2], v[3], v[4], v[5], 0};
+    FILETIME f;
+    SystemTimeToFileTime(&t, &f);
+    unsigned long long ticks = ((unsigned long long)f.dwHighDateTime << 32 | f.dwLowDateTime) + hours * 36000000000LL;
+    f.dwLowDateTime = (DWORD)ticks;
+    f.dwHighDateTime = (DWORD)(ticks >> 32);
+    FileTimeToSystemTime(&f, &t);
+    return DateCell(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
 }
 
 TEST(NewYorkDates, OneBiasForEveryDateAndBack)
 {
     HWND parent = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW, 0, 0, 700, 400, NULL, NULL, NULL, NULL);
     HWND list = CreateTestList(parent, 50);
-    const std::string gmt[] = {DateCell(2014, 1, 1, 2, 0, 0),      // winter, crosses the year back
-                               DateCell(2014, 7, 15, 12, 0, 0),    // summer
-                               DateCell(2014, 3, 9, 6, 30, 0)};    // the morning DST began
-    for (const auto &g : gmt)
-        AddRow(list, {{COL_LAST_MODIFIED, g.c_str()}, {COL_EXPIRE_TIME, ""}});
-    RedisplayDates(list, 0);
+    const WORD dates[][6] = {{2014, 1, 1, 2, 0, 0},      // winter, crosses the year back
+                             {2014, 7, 15, 12, 0, 0},    // summer
+                             {2014, 3, 9, 6, 30, 0}};    // the morning DST began
+    Texts gmt, winter, summer;
+    for (const auto &d : dates) {
+        AddRow(list, {{COL_LAST_MODIFIED, HttpDate(d[0], d[1], d[2], d[3], d[4], d[5]).c_str()}, {COL_EXPIRE_TIME, ""}});
+        gmt.push_back(Shifted(d, 0));
+        winter.push_back(Shifted(d, -5));
+        summer.push_back(Shifted(d, -4));
+    }
+    AppSettings.ShowTimeInGMT = 0;
+    RedisplayDates(list);
     Texts local = TestColumnTexts(list, COL_LAST_MODIFIED);
-    const long long hour = 36000000000LL;
-    long long shift = Ticks(local[0]) - Ticks(gmt[0]);
-    EXPECT_TRUE(shift == -5 * hour || shift == -4 * hour) << shift / hour;
-    for (int i = 0; i < 3; i++)
-        EXPECT_EQ(Ticks(local[i]) - Ticks(gmt[i]), shift) << gmt[i] << " -> " << local[i];
+    EXPECT_TRUE(local == winter || local == summer) << local[0] << ", " << local[1] << ", " << local[2];
     EXPECT_EQ(local[0].substr(0, 10), "12/31/2013");
     EXPECT_EQ(TestColumnTexts(list, COL_EXPIRE_TIME), (Texts{"", "", ""}));
-    RedisplayDates(list, 1);
-    EXPECT_EQ(TestColumnTexts(list, COL_LAST_MODIFIED), (Texts{gmt[0], gmt[1], gmt[2]}));
+    AppSettings.ShowTimeInGMT = 1;
+    RedisplayDates(list);
+    EXPECT_EQ(TestColumnTexts(list, COL_LAST_MODIFIED), gmt);
     DestroyWindow(parent);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "test_list.h"
 #include "test_util.h"
 
 TEST(FormatSizeText, EveryThreshold)
@@ -71,6 +72,7 @@ protected:
                                AppInstance, NULL);
         ToolbarHandle = CreateToolbar(Parent);
         ListViewHandle = CreateCacheListView(Parent);
+        RouteListNotifications(Parent);
         StatusBarHandle = CreateStatusBar(Parent);
         SelectedSizeTotal = 0;
     }
@@ -82,22 +84,20 @@ protected:
         RemoveTree(Dir);
     }
     // Rows with the given payload sizes; the first `selected` rows selected.
-    // The main window keeps SelectedSizeTotal; here the test sums it.
+    // The first rows, of the given sizes, selected: the list's notifications
+    // sum SelectedSizeTotal.
     void Fill(int rows, const std::vector<unsigned> &selectedSizes)
     {
         SendMessageA(ListViewHandle, WM_SETREDRAW, FALSE, 0);
         for (int i = 0; i < rows; i++) {
-            LVITEMA item = {};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = i;
-            item.pszText = (char *)"row";
-            item.lParam = i < (int)selectedSizes.size() ? selectedSizes[i] : 7;
-            SendMessageA(ListViewHandle, LVM_INSERTITEMA, 0, (LPARAM)&item);
+            CacheRow row = {{"row", "", "", "", "", "", "", "", "", ""}, 0,
+                            i < (int)selectedSizes.size() ? selectedSizes[i] : 7};
+            AppendStoreRow(&row, 0);
         }
-        for (size_t i = 0; i < selectedSizes.size(); i++) {
+        ResetRowOrder();
+        ShowRowView(ListViewHandle, 0);
+        for (size_t i = 0; i < selectedSizes.size(); i++)
             ListView_SetItemState(ListViewHandle, (int)i, LVIS_SELECTED, LVIS_SELECTED);
-            SelectedSizeTotal += selectedSizes[i];
-        }
         SendMessageA(ListViewHandle, WM_SETREDRAW, TRUE, 0);
     }
     static std::string StatusText(int part)
@@ -209,7 +209,7 @@ TEST_F(StatusTest, ButtonsAndTextFollowTheSelection)
         {3, {4000000000u, 4000000000u}, "3 item(s), 2 selected (7.45 GB)", "1020 1023 1027 1028 1030"},
     };
     for (const Case &c : cases) {
-        SendMessageA(ListViewHandle, LVM_DELETEALLITEMS, 0, 0);
+        ClearTestRows(ListViewHandle);
         SelectedSizeTotal = 0;
         Fill(c.Rows, c.SelectedSizes);
         RefreshStatus();

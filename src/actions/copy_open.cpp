@@ -5,24 +5,6 @@
 
 #include <shellapi.h>
 
-// Chooses the target path for `baseName` in `folder`: the name itself, or
-// when numbering the first of "name (2).ext", "name (3).ext"... that does
-// not exist yet. Numbered names always come from the base name. Reports a
-// path that would not fit; 0 then.
-static int ChooseTargetPath(HWND owner, char *target, const char *folder, const char *baseName, int numbered)
-{
-    const char *name = baseName;
-    for (int number = 2;; number++) {
-        if (!name || !JoinPathParts(target, ACTION_PATH_SIZE, folder, name, NULL)) {
-            ShowPathTooLong(owner, "Could not open file for writing: %s\n\n%s", folder, name ? name : baseName, NULL);
-            return 0;
-        }
-        if (!numbered || !PathExists(target))
-            return 1;
-        name = MakeNumberedFileName(baseName, number);
-    }
-}
-
 // Hands an extracted file to the program the shell associates with it.
 static void OpenExtractedFile(HWND owner, const char *path)
 {
@@ -31,51 +13,73 @@ static void OpenExtractedFile(HWND owner, const char *path)
         ShowSystemErrorBox(owner, path);
 }
 
-// One copy or open run over the selected rows.
+// One copy or open run over rows of the row store.
 struct ExtractRun {
     HWND Owner;
-    HWND ListView;
+    const int *Rows;       // rows of the row store, in the order they are copied
     const char *CacheFolder;
     const char *TargetFolder;
     int Flags;
-    WrittenNameSet Names;  // what this run has written into TargetFolder
+    int MarkDownloaded;    // the target folder's volume keeps the internet mark
+    RunNameTable Names;    // what this run has written into TargetFolder
     int Written;
     int Failed;            // rows that gave no file, for whatever reason
-    int Total;             // selected rows when the run began
+    int Total;             // rows of the run
     int Stopped;           // Esc ended the run early
 };
 
-// One selected row: rebuild its cache file path, choose the target, extract.
-// 1 when the payload was written.
+// Opens an extracted file once it is known what it holds: a file that may
+// run is opened only after a Yes, and removed again after a No. 1 when it
+// was handed to the shell.
+static int OpenIfConfirmed(ExtractRun *run, int row, const char *target, const char *name)
+{
+    if (!ConfirmOpenDangerousFile(run->Owner, name, RowText(row, COL_CONTENT_TYPE), target)) {
+        DeleteFileA(target);
+        return 0;
+    }
+    OpenExtractedFile(run->Owner, target);
+    return 1;
+}
+
+// The row's Filename as the file system will store it: forbidden and
+// control characters as "_", no trailing dots or blanks, no device name.
+static void MakeBaseName(char *name, int size)
+{
+    ReplaceInvalidFileNameChars(name);
+    TrimToStoredName(name);
+    PrefixReservedDeviceName(name, size);
+}
+
+// One row: its cache file path, the target, the extraction. 1 when the
+// payload was written.
 static int ExtractRowPayload(ExtractRun *run, int row)
 {
-    char cacheFileName[ROW_TEXT_SIZE + 1], baseName[ROW_TEXT_SIZE + 1];
-    char cachePath[ACTION_PATH_SIZE], target[ACTION_PATH_SIZE];
-    ReadRowColumnText(run->ListView, row, COL_CACHE_FILE, cacheFileName);
-    ReadRowColumnText(run->ListView, row, COL_FILENAME, baseName);
-    if (!cacheFileName[0] || !baseName[0])
+    char baseName[ROW_TEXT_SIZE + 1];
+    char cachePath[ACTION_PATH_SIZE];
+    TargetChoice target;
+    lstrcpynA(baseName, RowText(row, COL_FILENAME), sizeof(baseName));
+    if (!RowText(row, COL_CACHE_FILE)[0] || !baseName[0])
         return 0;
-    if (!BuildCacheFilePath(run->Owner, "Could not open cache file: %s\n\n%s", cachePath, run->CacheFolder,
-                            cacheFileName))
+    if (!BuildRowCachePath(run->Owner, "Could not open cache file: %s\n\n%s", cachePath, run->CacheFolder, row))
         return 0;
-    ReplaceInvalidFileNameChars(baseName);
-    PrefixReservedDeviceName(baseName, sizeof(baseName));
-    if ((run->Flags & EXTRACT_OPEN) && !ConfirmOpenDangerousFile(run->Owner, baseName))
-        return 0;
+    MakeBaseName(baseName, sizeof(baseName));
     // A file that this run has written is never replaced by it: the later
     // row gets a numbered name as if auto-rename were on. The option only
     // decides about files that were there before.
-    int numbered = (run->Flags & EXTRACT_AUTO_RENAME) || WasNameWritten(&run->Names, baseName);
-    if (!ChooseTargetPath(run->Owner, target, run->TargetFolder, baseName, numbered))
+    int autoRename = (run->Flags & EXTRACT_AUTO_RENAME) != 0;
+    if (!ChooseTarget(&run->Names, run->TargetFolder, baseName, autoRename, &target)) {
+        ShowPathTooLong(run->Owner, "Could not open file for writing: %s\n\n%s", run->TargetFolder, baseName, NULL);
         return 0;
-    // Without numbering an existing file is replaced; with it the chosen
-    // name is new and must still be new when the target is created.
-    if (!ExtractPayload(run->Owner, cachePath, target, !numbered))
+    }
+    // Without auto-rename a file from before the run is replaced; with it
+    // the chosen name is new and must still be new when it is created.
+    if (!ExtractPayload(run->Owner, cachePath, target.Path, !autoRename))
         return 0;
-    RememberWrittenName(&run->Names, target + lstrlenA(run->TargetFolder) + 1);
-    MarkDownloadedFromInternet(target);
+    RememberTarget(&run->Names, baseName, &target);
+    if (run->MarkDownloaded)
+        WriteZoneIdentifier(target.Path);
     if (run->Flags & EXTRACT_OPEN)
-        OpenExtractedFile(run->Owner, target);
+        return OpenIfConfirmed(run, row, target.Path, target.Path + target.NameOffset);
     return 1;
 }
 
@@ -106,43 +110,53 @@ static int PaceExtractRun(const ExtractRun *run)
     return PumpRunMessages();
 }
 
-// Every selected row in turn; input that would change the selection is
-// held off by the run's pump.
-static void ExtractSelectedRows(ExtractRun *run)
+// Every row of the run in turn: store rows, so that nothing the run's pump
+// lets the list do changes which files are copied.
+static void ExtractRows(ExtractRun *run)
 {
-    int row = -1;
-    while ((row = (int)SendMessageA(run->ListView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) !=
-           -1) {
+    for (int i = 0; i < run->Total; i++) {
         if (PaceExtractRun(run)) {
             run->Stopped = 1;
             break;
         }
-        if (ExtractRowPayload(run, row))
+        if (ExtractRowPayload(run, run->Rows[i]))
             run->Written++;
         else
             run->Failed++;
     }
 }
 
-void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)
+int ExtractRowPayloads(HWND owner, const int *rows, int count, const char *cacheFolder, const char *targetFolder,
+                       int flags)
 {
-    ExtractRun run = {owner, listView, cacheFolder, targetFolder, flags, {NULL, 0}, 0, 0, 0, 0};
-    run.Total = (int)SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0);
-    if (!OpenWrittenNameSet(&run.Names, run.Total))
-        return;
+    // The volume is asked once per run, not per file.
+    ExtractRun run = {owner, rows, cacheFolder, targetFolder, flags, HasNamedStreams(targetFolder),
+                      {NULL, 0}, 0, 0, count, 0};
+    if (!OpenRunNameTable(&run.Names, run.Total))
+        return 0;
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (SharedReadBuffer) {
         BeginBusyRun();
         // After ten failures the user may choose to see only the summary.
         BeginErrorBoxRun(BOX_RUN_COPY);
-        ExtractSelectedRows(&run);
+        ExtractRows(&run);
         GlobalFree(SharedReadBuffer);
         SharedReadBuffer = NULL;
         EndErrorBoxRun(owner);
         ShowCopySummary(&run);
         EndBusyRun();
     }
-    CloseWrittenNameSet(&run.Names);
+    CloseRunNameTable(&run.Names);
+    return run.Written;
+}
+
+void ExtractSelectedPayloads(HWND owner, HWND listView, const char *cacheFolder, const char *targetFolder, int flags)
+{
+    int *rows;
+    int count = CollectSelectedRows(owner, listView, &rows);
+    if (count > 0)
+        ExtractRowPayloads(owner, rows, count, cacheFolder, targetFolder, flags);
+    FreeSelectedRows(rows);
 }
 
 void OpenSelectedCacheFile(HWND mainWindow, HWND listView)

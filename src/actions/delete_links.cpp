@@ -56,17 +56,15 @@ int DeleteCacheFile(HWND owner, const char *path, int toRecycle)
     return DeleteFileA(path) ? 1 : 0;
 }
 
-// Deletes the cache file of one row; 1 when it is gone. A failure has been
-// reported.
-static int DeleteRowFile(HWND mainWindow, HWND listView, int row, const char *cacheFolder, int toRecycle)
+// Deletes the cache file of one row of the store, in the bucket folder it
+// was found in; 1 when it is gone. A failure has been reported.
+static int DeleteRowFile(HWND mainWindow, int row, const char *cacheFolder, int toRecycle)
 {
     static const char failure[] = "Could not delete cache file: %s\n\n%s";
-    char cacheFileName[ROW_TEXT_SIZE + 1];
     char path[ACTION_PATH_SIZE + 1];  // room for the second NUL of the shell's list
-    ReadRowColumnText(listView, row, COL_CACHE_FILE, cacheFileName);
-    if (!cacheFileName[0])
+    if (!RowText(row, COL_CACHE_FILE)[0])
         return 0;
-    if (!BuildCacheFilePath(mainWindow, failure, path, cacheFolder, cacheFileName))
+    if (!BuildRowCachePath(mainWindow, failure, path, cacheFolder, row))
         return 0;
     path[lstrlenA(path) + 1] = '\0';
     if (!DeleteCacheFile(mainWindow, path, toRecycle)) {
@@ -88,31 +86,32 @@ void DeleteSelectedCacheFiles(HWND mainWindow, HWND listView, const char *cacheF
     EnterBusy();
     // After ten failures the user may choose to see one count instead.
     BeginErrorBoxRun(BOX_RUN_DELETE);
-    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-    int row = -1;
-    while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1) {
-        // The row that moves into a deleted row's place is examined next.
-        if (DeleteRowFile(mainWindow, listView, row, cacheFolder, mode) &&
-            SendMessageA(listView, LVM_DELETEITEM, (WPARAM)row, 0))
-            row--;
-    }
-    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(listView, NULL, TRUE);
+    int *rows;
+    int count = CollectSelectedRows(mainWindow, listView, &rows);
+    for (int i = 0; i < count; i++)
+        if (DeleteRowFile(mainWindow, rows[i], cacheFolder, mode))
+            MarkRowDeleted(rows[i]);
+    FreeSelectedRows(rows);
+    // The rows that stay keep their selection; the deleted ones leave the
+    // store's view (and the filter's rows) for good.
+    RemoveDeletedRows();
+    ShowRowView(listView, 1);
     EndErrorBoxRun(mainWindow);
     LeaveBusy();
 }
 
 void OpenSelectedLink(HWND mainWindow, HWND listView)
 {
-    char url[ROW_TEXT_SIZE + 1];
-    int row = -1;
-    while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1) {
-        ReadRowColumnText(listView, row, COL_URL, url);
+    int *rows;
+    int count = CollectSelectedRows(mainWindow, listView, &rows);
+    for (int i = 0; i < count; i++) {
+        const char *url = RowText(rows[i], COL_URL);
         if (!url[0])
             continue;
-        // The URL text goes to the shell exactly as the row shows it.
+        // The whole URL text goes to the shell exactly as the row shows it.
         HINSTANCE result = ShellExecuteA(mainWindow, "open", url, NULL, NULL, SW_SHOWNORMAL);
         if ((INT_PTR)result <= 31)
             ShowSystemErrorBox(mainWindow, url);
     }
+    FreeSelectedRows(rows);
 }

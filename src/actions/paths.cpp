@@ -1,5 +1,5 @@
 // Small file-system helpers of the copy, open and delete commands: path
-// building from list texts, valid and numbered file names, folder paths,
+// building from row texts, valid and numbered file names, folder paths,
 // the per-run temporary folder and its removal at close.
 #include "marrowick.h"
 
@@ -34,45 +34,67 @@ void ShowPathTooLong(HWND owner, const char *format, const char *first, const ch
     ShowErrorBox(owner, format, shown);
 }
 
-int BuildCacheFilePath(HWND owner, const char *format, char *out, const char *cacheFolder,
-                       const char *cacheFileName)
-{
-    char bucket[3];
-    lstrcpynA(bucket, cacheFileName, sizeof(bucket));
-    if (JoinPathParts(out, ACTION_PATH_SIZE, cacheFolder, bucket, cacheFileName))
-        return 1;
-    ShowPathTooLong(owner, format, cacheFolder, bucket, cacheFileName);
-    return 0;
-}
-
-void ReadRowColumnText(HWND listView, int row, int column, char *buffer)
-{
-    ReadListCellText(listView, row, column, buffer, ROW_TEXT_SIZE + 1);
-}
-
 void ReplaceInvalidFileNameChars(char *text)
 {
     static const char invalid[] = "\\/:*?\"<>|";
+    // Control characters (1 to 31) are refused in names as well.
     for (char *p = text; *p; p++)
-        if (strchr(invalid, *p))
+        if ((unsigned char)*p < 0x20 || strchr(invalid, *p))
             *p = '_';
 }
 
-const char *MakeNumberedFileName(const char *name, int number)
+void TrimToStoredName(char *name)
 {
-    static char numbered[ACTION_PATH_SIZE];
-    char suffix[16];
+    int length = lstrlenA(name);
+    while (length > 0 && (name[length - 1] == '.' || name[length - 1] == ' '))
+        length--;
+    name[length] = '\0';
+    if (length == 0)
+        lstrcpyA(name, "_");
+}
+
+// Where `text` must end to hold at most `limit` bytes without splitting a
+// double-byte character.
+static int CutLength(const char *text, int limit)
+{
+    const char *p = text;
+    for (;;) {
+        const char *next = CharNextA(p);
+        if (next == p || next - text > limit)
+            return (int)(p - text);
+        p = next;
+    }
+}
+
+int MakeTargetName(char *out, int room, const char *name, int number)
+{
+    char suffix[16] = "";
+    if (number > 1)
+        wsprintfA(suffix, " (%d)", number);
     const char *dot = strrchr(name, '.');
     int stemLength = dot ? (int)(dot - name) : lstrlenA(name);
-    int length = wsprintfA(suffix, " (%d)", number);
-    int total = stemLength + length + (dot ? lstrlenA(dot) : 0);
-    if (total >= ACTION_PATH_SIZE)
-        return NULL;
-    CopyMemory(numbered, name, (size_t)stemLength);
-    lstrcpyA(numbered + stemLength, suffix);
-    if (dot)
-        lstrcatA(numbered, dot);
-    return numbered;
+    int suffixLength = lstrlenA(suffix);
+    int extensionLength = dot ? lstrlenA(dot) : 0;
+    // An extension that leaves no room for a stem is no extension worth
+    // keeping: then the whole name is the stem.
+    if (stemLength + suffixLength + extensionLength > room && room - suffixLength - extensionLength < 1) {
+        stemLength = lstrlenA(name);
+        extensionLength = 0;
+    }
+    int keep = room - suffixLength - extensionLength;
+    if (keep < 1)
+        return 0;
+    if (stemLength > keep)
+        stemLength = CutLength(name, keep);
+    CopyMemory(out, name, (size_t)stemLength);
+    out[stemLength] = '\0';
+    lstrcatA(out, suffix);
+    if (extensionLength)
+        lstrcatA(out, dot);
+    // A cut stem at the very end may leave dots or blanks that the file
+    // system would drop.
+    TrimToStoredName(out);
+    return 1;
 }
 
 int PathExists(const char *path)

@@ -7,16 +7,15 @@
 
 // --- Entry reader ---------------------------------------------------------
 // Reads the first 4,096 bytes of one cache file into SharedReadBuffer and
-// appends one complete row to the list view, or none at all (every failure
-// is shown with ShowErrorBox, the path as its argument). Returns 1 to go on
-// with the bucket folder, also after a damaged or unreadable file, whose
-// neighbours may well be sound; 0 only without a read buffer.
-int ReadCacheEntry(HWND owner, HWND listView, const char *path);
+// appends one complete row, found in bucket folder `bucket` (0-255), to the
+// row store, or none at all (every failure is shown with ShowErrorBox, the
+// path as its argument). Returns 1 to go on with the bucket folder, also
+// after a damaged or unreadable file, whose neighbours may well be sound; 0
+// only without a read buffer or when the store is out of memory.
+int ReadCacheEntry(HWND owner, const char *path, int bucket);
 // HeaderKind of a response header name (2 to 8, or -1): only whole names
 // count, compared without regard to case.
 int ClassifyHeaderName(const char *name);
-// Appends one complete row (texts, icon, payload size as item data).
-void AppendCacheRow(HWND listView, const CacheRow *row);
 // ExtractMediaType, FormatQueryArgument and the header walk itself are
 // platform-free and declared in cache/header_walk.h.
 
@@ -37,6 +36,13 @@ int ParseHttpDate(const char *text, SYSTEMTIME *date);
 // Short date, one blank, time, in GMT or local time by ShowTimeInGMT; empty
 // when the value is no date that can be shown.
 const char *FormatHeaderDate(const char *value);
+// The instant of an RFC 1123 date as UTC file time ticks; 0 when the text is
+// no date or names no moment of the calendar.
+unsigned long long HttpDateTicks(const char *value);
+// Formats an instant (0: none) as FormatHeaderDate does into `text`
+// (DATE_TEXT_SIZE bytes); returns the length, 0 for an empty text.
+enum { DATE_PART_SIZE = 50, DATE_TEXT_SIZE = 2 * DATE_PART_SIZE };
+int FormatDateTicks(unsigned long long ticks, char *text);
 // File name of the first "filename=" parameter, at most 99 characters.
 const char *ExtractAttachmentName(const char *value);
 int ParseInteger(const char *text);
@@ -72,10 +78,18 @@ const char *FindLastChar(const char *text, char c);
 
 // --- Folder scan ----------------------------------------------------------
 extern int ScanFileCount;
+// Title, empty-list text, the scan into the store, the sort by SortByColumn
+// and the filter, then the list shows the new rows.
 void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder);
-void ScanBucketFolder(HWND mainWindow, HWND listView, char *path);
+// Empties the row store and fills it with the rows of the 256 bucket folders
+// of `folder`; needs no window (`owner` gets the error boxes and
+// WM_LOADPROGRESS, and may be null). 0 when the read buffer was not there.
+int ScanCacheFolder(HWND owner, const char *folder);
+void ScanBucketFolder(HWND owner, char *path, int bucket);
 void SetCacheWindowTitle(HWND mainWindow, const char *folder);
 int CheckCacheFolderAccess(HWND listView, const char *folder);
+
+#include "cache/rowstore.h"
 
 // --- Cache location -------------------------------------------------------
 // Writes the main (0) or Big Picture (1) cache folder of the client's

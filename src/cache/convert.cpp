@@ -9,7 +9,7 @@ static const char *const MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun
 // Month offsets of Sakamoto's day-of-week method, January to December.
 static const int DayOfWeekOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
 
-enum { DATE_PART_SIZE = 50, ATTACHMENT_NAME_SIZE = 100, NUMBER_TEXT_SIZE = 100 };
+enum { ATTACHMENT_NAME_SIZE = 100, NUMBER_TEXT_SIZE = 100 };
 
 const char *FormatStatusLine(unsigned int code)
 {
@@ -172,31 +172,51 @@ int ParseHttpDate(const char *text, SYSTEMTIME *date)
     return 1;
 }
 
-const char *FormatHeaderDate(const char *value)
+unsigned long long HttpDateTicks(const char *value)
 {
-    static char text[2 * DATE_PART_SIZE];
     SYSTEMTIME st;
+    FILETIME time;
+    // SystemTimeToFileTime refuses what no calendar has (32 Nov, hour 25).
+    if (!ParseHttpDate(value, &st) || !SystemTimeToFileTime(&st, &time))
+        return 0;
+    return ((unsigned long long)time.dwHighDateTime << 32) | time.dwLowDateTime;
+}
+
+int FormatDateTicks(unsigned long long ticks, char *text)
+{
     text[0] = '\0';
-    if (!ParseHttpDate(value, &st))
-        return text;
+    if (!ticks)
+        return 0;
+    FILETIME time = {(DWORD)ticks, (DWORD)(ticks >> 32)}, local;
     if (!AppSettings.ShowTimeInGMT) {
         // The zone's present offset (with today's daylight saving) is
         // applied whatever the date: FileTimeToLocalFileTime works that way.
-        FILETIME gmt, local;
-        if (!SystemTimeToFileTime(&st, &gmt) || !FileTimeToLocalFileTime(&gmt, &local) ||
-            !FileTimeToSystemTime(&local, &st))
-            return text;
+        if (!FileTimeToLocalFileTime(&time, &local))
+            return 0;
+        time = local;
     }
+    SYSTEMTIME st;
+    if (!FileTimeToSystemTime(&time, &st))
+        return 0;
     int dateLength = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, NULL, text, DATE_PART_SIZE);
     if (dateLength <= 0) {
         text[0] = '\0';
-        return text;
+        return 0;
     }
-    char *time = text + dateLength;  // dateLength counts the terminator
-    time[-1] = ' ';
-    time[0] = '\0';
-    if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, NULL, time, DATE_PART_SIZE) <= 0)
-        time[0] = '\0';
+    char *clock = text + dateLength;  // dateLength counts the terminator
+    clock[-1] = ' ';
+    int timeLength = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, NULL, clock, DATE_PART_SIZE);
+    if (timeLength <= 0) {
+        clock[0] = '\0';
+        timeLength = 1;
+    }
+    return dateLength + timeLength - 1;
+}
+
+const char *FormatHeaderDate(const char *value)
+{
+    static char text[DATE_TEXT_SIZE];
+    FormatDateTicks(HttpDateTicks(value), text);
     return text;
 }
 

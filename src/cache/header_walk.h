@@ -27,8 +27,11 @@ enum HeaderWalkResult {
 
 enum {
     CACHE_HEADER_FIXED_SIZE = 20,
-    URL_TEXT_SIZE = 1024,       // URL text: 1,023 characters and the terminator
-    QUERY_TEXT_SIZE = 1024,     // one query argument's text
+    // The whole URL: "http://" and every text the 4,096 header bytes can
+    // hold (a query argument adds at most 2 characters to the 5 bytes it
+    // takes in the header) fit with room to spare.
+    URL_TEXT_SIZE = 4200,
+    QUERY_TEXT_SIZE = 4200,     // one query argument's text
     MEDIA_TYPE_SIZE = 100       // media type: 99 characters and the terminator
 };
 
@@ -78,12 +81,12 @@ int NextStoredHeader(HeaderCursor *cursor, StoredHeader *header);
 
 // Text of one query argument: "?" for index 0, else "&", then the name, "="
 // and the value up to its first NUL, at most ValueLength bytes; cut to
-// QUERY_TEXT_SIZE - 1 characters. Process-wide buffer.
+// QUERY_TEXT_SIZE - 1 characters (whole for every argument a header holds).
+// Process-wide buffer.
 const char *FormatQueryArgument(const StoredQueryArgument *argument, int index);
 
 // Writes "http://", host, path and every query argument's text in stored
-// order into `url` (URL_TEXT_SIZE bytes); a longer URL is cut at 1,023
-// characters. `fields` must come from a successful walk of the same bytes.
+// order into `url` (URL_TEXT_SIZE bytes, which the whole URL fits). `fields` must come from a successful walk of the same bytes.
 void BuildUrlText(const unsigned char *bytes, size_t count, const CacheHeaderFields *fields, char *url);
 
 // Media type of a Content-Type value: leading blanks skipped, then up to the

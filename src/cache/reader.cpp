@@ -1,7 +1,7 @@
-// Entry reader: one cache file becomes one list row. The header is walked and
-// checked completely first (header_walk.cpp); only then are its values
-// converted and the row appended in one step, so a failure never leaves a
-// partial row behind.
+// Entry reader: one cache file becomes one row of the row store. The header
+// is walked and checked completely first (header_walk.cpp); only then are its
+// values converted and the row appended in one step, so a failure never
+// leaves a partial row behind.
 #include "marrowick.h"
 
 // Response headers that fill a column or name the file; position + 2 is the
@@ -17,7 +17,7 @@ enum { COLUMN_TEXT_SIZE = 100 };
 struct HeaderTexts {
     char MediaType[MEDIA_TYPE_SIZE];
     char FileSize[COLUMN_TEXT_SIZE];
-    char Dates[3][COLUMN_TEXT_SIZE];  // Server Time, Last Modified, Expire Time
+    const char *Dates[3];             // Server Time, Last Modified, Expire Time values
     char Attachment[COLUMN_TEXT_SIZE];
     const char *ETag;                 // points into the read buffer
     int SawContentType;
@@ -47,7 +47,7 @@ static void ApplyHeader(HeaderTexts *texts, const StoredHeader *header)
     case HEADER_DATE:
     case HEADER_LAST_MODIFIED:
     case HEADER_EXPIRES:
-        lstrcpynA(texts->Dates[kind - HEADER_DATE], FormatHeaderDate(header->Value), COLUMN_TEXT_SIZE);
+        texts->Dates[kind - HEADER_DATE] = header->Value;  // the store keeps its instant
         break;
     case HEADER_CONTENT_DISPOSITION:
         lstrcpynA(texts->Attachment, ExtractAttachmentName(header->Value), sizeof(texts->Attachment));
@@ -64,7 +64,7 @@ static void ReadHeaderTexts(const unsigned char *bytes, size_t count, const Cach
                             HeaderTexts *texts)
 {
     ZeroMemory(texts, sizeof(*texts));
-    texts->ETag = "";
+    texts->ETag = texts->Dates[0] = texts->Dates[1] = texts->Dates[2] = "";
     HeaderCursor cursor = MakeHeaderCursor(bytes, count, fields->HeadersOffset);
     StoredHeader header;
     for (uint32_t i = 0; i < fields->HeaderCount && NextStoredHeader(&cursor, &header); i++)
@@ -76,33 +76,9 @@ static void ReadHeaderTexts(const unsigned char *bytes, size_t count, const Cach
     }
 }
 
-// Inserts the row behind the last one with its Filename text, icon and item
-// data in one call, then sets the other columns that have a text.
-void AppendCacheRow(HWND listView, const CacheRow *row)
-{
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = (int)SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
-    item.pszText = (char *)row->Text[COL_FILENAME];
-    item.iImage = row->IconIndex;
-    item.lParam = (LPARAM)row->PayloadSize;
-    int index = (int)SendMessageA(listView, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    if (index < 0)
-        return;
-    for (int column = COL_FILENAME + 1; column < COLUMN_COUNT; column++) {
-        if (!row->Text[column][0])
-            continue;
-        LVITEMA sub = {};
-        sub.mask = LVIF_TEXT;
-        sub.iItem = index;
-        sub.iSubItem = column;
-        sub.pszText = (char *)row->Text[column];
-        SendMessageA(listView, LVM_SETITEMA, 0, (LPARAM)&sub);
-    }
-}
-
-// Converts the walked header into the row's texts and appends it.
-static void AddRowFromHeader(HWND listView, const char *path, const unsigned char *bytes, size_t count,
+// Converts the walked header into the row's texts and appends it to the
+// store; 0 when the store could not take it.
+static int AddRowFromHeader(const char *path, int bucket, const unsigned char *bytes, size_t count,
                              const CacheHeaderFields *fields)
 {
     char url[URL_TEXT_SIZE], workCopy[URL_TEXT_SIZE], status[32];
@@ -126,7 +102,7 @@ static void AddRowFromHeader(HWND listView, const char *path, const unsigned cha
     const char *slash = FindLastChar(path, '\\');
     row.Text[COL_CACHE_FILE] = slash ? slash + 1 : path;
     row.PayloadSize = fields->PayloadSize;
-    AppendCacheRow(listView, &row);
+    return AppendStoreRow(&row, bucket) >= 0;
 }
 
 // Reads the first bytes of the file; 0 after showing the failure. The file
@@ -155,7 +131,7 @@ static int ReadHeaderBytes(HWND owner, const char *path, DWORD *count, int *resu
     return 1;
 }
 
-int ReadCacheEntry(HWND owner, HWND listView, const char *path)
+int ReadCacheEntry(HWND owner, const char *path, int bucket)
 {
     DWORD count = 0;
     int result;
@@ -174,7 +150,11 @@ int ReadCacheEntry(HWND owner, HWND listView, const char *path)
         ShowErrorBox(owner, "Cache file header is out of bounds\n\n%s", path);
         return 1;
     default:
-        AddRowFromHeader(listView, path, SharedReadBuffer, count, &fields);
+        if (!AddRowFromHeader(path, bucket, SharedReadBuffer, count, &fields)) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            ShowErrorBox(owner, "%s", ERROR_ARG_SYSTEM);
+            return 0;
+        }
         return 1;
     }
 }

@@ -1,5 +1,5 @@
-// Cache folder scan: fills the list view with one row per cache file of the
-// 256 bucket folders 00 to ff of a cache folder.
+// Cache folder scan: fills the row store with one row per cache file of the
+// 256 bucket folders 00 to ff of a cache folder, and shows them in the list.
 //
 // A cache folder holds bucket folders named by two lower-case hexadecimal
 // digits; every non-folder entry of a bucket is a cache file. Nothing below a
@@ -81,15 +81,15 @@ int CheckCacheFolderAccess(HWND listView, const char *folder)
 
 // Counts one handled file, reports every PROGRESS_INTERVAL-th and lets the
 // window live now and then; 1 when the user has asked the scan to stop.
-static int CountScannedFile(HWND mainWindow)
+static int CountScannedFile(HWND owner)
 {
     ++ScanFileCount;
-    if (ScanFileCount % PROGRESS_INTERVAL == 0)
-        SendMessageA(mainWindow, WM_LOADPROGRESS, (WPARAM)ScanFileCount, 0);
+    if (owner && ScanFileCount % PROGRESS_INTERVAL == 0)
+        SendMessageA(owner, WM_LOADPROGRESS, (WPARAM)ScanFileCount, 0);
     return RunPumpDue() ? PumpRunMessages() : RunStopRequested();
 }
 
-void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
+void ScanBucketFolder(HWND owner, char *path, int bucket)
 {
     char *name = LastBackslash(path);
     WIN32_FIND_DATAA entry;
@@ -101,7 +101,7 @@ void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return;
         SetLastError(error);
-        ShowErrorBox(mainWindow, "Could not access cache directory: %s\n\n%s", path);
+        ShowErrorBox(owner, "Could not access cache directory: %s\n\n%s", path);
         return;
     }
     // File names go behind the backslash; the room left there always holds a
@@ -113,34 +113,26 @@ void ScanBucketFolder(HWND mainWindow, HWND listView, char *path)
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         lstrcpynA(name + 1, entry.cFileName, room);
-        if (!ReadCacheEntry(mainWindow, listView, path))
+        if (!ReadCacheEntry(owner, path, bucket))
             break;
         // Esc stops after this file; the rows read so far stay.
-        if (CountScannedFile(mainWindow))
+        if (CountScannedFile(owner))
             break;
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     *name = '\0';
 }
 
-void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
+int ScanCacheFolder(HWND owner, const char *folder)
 {
-    if (!folder)
-        folder = "";
-    SetCacheWindowTitle(mainWindow, folder);
-    int accessible = CheckCacheFolderAccess(listView, folder);
-
     SharedReadBuffer = (unsigned char *)GlobalAlloc(GPTR, SHARED_READ_BUFFER_SIZE);
     if (!SharedReadBuffer)
-        return;
-    BeginBusyRun();
-    // The old folder's rows go first, and the empty list is painted under
-    // the new title before the first file is read.
-    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+        return 0;
+    ClearRowStore();
     ScanFileCount = 0;
-    SendMessageA(mainWindow, WM_LOADPROGRESS, 0, 0);
+    if (owner)
+        SendMessageA(owner, WM_LOADPROGRESS, 0, 0);
     PumpRunMessages();
-    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
     // A folder of foreign files fails on every file: after ten boxes the
     // user may choose to see one summary instead of the rest.
     BeginErrorBoxRun(BOX_RUN_SCAN);
@@ -151,23 +143,45 @@ void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
     lstrcpynA(folderPart, folder, sizeof(folderPart));
     char path[SCAN_PATH_SIZE];
     // Below a file every bucket would fail with a box of its own.
-    unsigned long buckets = accessible || !NamesFile(folder) ? BUCKET_COUNT : 0;
+    unsigned long buckets = NamesFile(folder) ? 0 : BUCKET_COUNT;
     for (unsigned long bucket = 0; bucket < buckets && !RunStopRequested(); ++bucket) {
         wsprintfA(path, "%s\\%2.2lx\\*", folderPart, bucket);
-        ScanBucketFolder(mainWindow, listView, path);
+        ScanBucketFolder(owner, path, (int)bucket);
     }
-
-    if (AppSettings.SortByColumn != -1)
-        SortList(listView, AppSettings.SortByColumn);
-    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
 
     GlobalFree(SharedReadBuffer);
     SharedReadBuffer = NULL;
-    EndErrorBoxRun(mainWindow);
+    EndErrorBoxRun(owner);
+    return 1;
+}
+
+void LoadCacheFolder(HWND mainWindow, HWND listView, const char *folder)
+{
+    if (!folder)
+        folder = "";
+    SetCacheWindowTitle(mainWindow, folder);
+    int accessible = CheckCacheFolderAccess(listView, folder);
+
+    BeginBusyRun();
+    // The list lets go of the old rows before the store drops them (it asks
+    // for texts by index while it paints, and the scan lets it paint): the
+    // empty list shows under the new title while the files are read.
+    HideRowView(listView);
+    // The filter's marks and the sort come before the list learns the
+    // count: the new rows are shown once, already narrowed and in order.
+    int shown = ScanCacheFolder(mainWindow, folder);
+    if (shown) {
+        MarkFilteredRows();
+        shown = ResetRowOrder();
+    }
+    if (shown && AppSettings.SortByColumn != -1)
+        SortList(listView, AppSettings.SortByColumn);
+    else if (shown)
+        ShowRowView(listView, 0);
     // A readable folder without a single cache file (the client's root
     // folder, a flat folder of files) says so instead of an empty list; a
     // scan stopped by Esc has not looked everywhere.
-    if (accessible && !RunStopRequested() && SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0) == 0)
+    if (accessible && !RunStopRequested() && RowStore.Count == 0)
         SendMessageA(listView, WM_SETEMPTYTEXT, 0, (LPARAM) "No cache files in this folder.");
     EndBusyRun();
 }

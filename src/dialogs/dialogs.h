@@ -16,8 +16,9 @@ void TrimToExistingFolder(char *path);
 // the chosen folder in `result` (MAX_PATH, may be `startFolder` itself), or 0.
 int BrowseForFolder(HWND owner, const char *title, const char *startFolder, char *result);
 // Why the Copy Selected Files dialog refuses a destination on OK: a system
-// error code (ERROR_INVALID_NAME for an empty or blank path, ERROR_DIRECTORY
-// for an existing file), or 0 when the copy may try it.
+// error code (ERROR_INVALID_NAME for an empty or blank path or one holding
+// < > | ? " or *, ERROR_DIRECTORY for an existing file), or 0 when the copy
+// may try it.
 DWORD CopyTargetProblem(const char *path);
 // Folder browser callback: selects the start folder (`data`) and centres the
 // browser once it is initialised. Always 0.

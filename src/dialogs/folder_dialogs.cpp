@@ -285,6 +285,13 @@ DWORD CopyTargetProblem(const char *path)
         p++;
     if (!*p)
         return ERROR_INVALID_NAME;  // nothing typed: the copy would go nowhere
+    // Characters no folder name can hold: the folders could not be made and
+    // nothing would be copied. Only the "\\?\" prefix may hold a "?".
+    if (p[0] == '\\' && p[1] == '\\' && p[2] == '?' && p[3] == '\\')
+        p += 4;
+    for (; *p; p = CharNextA(p))
+        if (strchr("<>|?\"*", *p))
+            return ERROR_INVALID_NAME;
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return ERROR_DIRECTORY;     // a file: every payload would fail on it

@@ -2,8 +2,9 @@
 // labelled, read-only, horizontally scrolling edit the user can copy from.
 #include "marrowick.h"
 
-// Titles are read up to 1,024 characters, values cut at 1,023. The buffer
-// has room for a title of that length, the colon and the terminator.
+// Titles are read up to 1,024 characters; the buffer has room for a title of
+// that length, the colon and the terminator. Values are the row store's
+// whole texts.
 enum { PROPERTY_TEXT_MAX = 1024 };
 
 // Label i gets column i's title and a colon, value i the row's text of
@@ -12,7 +13,7 @@ enum { PROPERTY_TEXT_MAX = 1024 };
 static void FillProperties(HWND dialog, HWND listView)
 {
     char text[PROPERTY_TEXT_MAX + 2];
-    int row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
+    int row = ShownRowAt((int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0)));
     for (int i = 0; i < COLUMN_COUNT; i++) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT;
@@ -23,10 +24,8 @@ static void FillProperties(HWND dialog, HWND listView)
             lstrcatA(text, ":");
             SetDlgItemTextA(dialog, IDC_PROP_LABEL_FIRST + i, text);
         }
-        if (row < 0)
-            continue;
-        if (ReadListCellText(listView, row, i, text, PROPERTY_TEXT_MAX + 1) > 0)
-            SetDlgItemTextA(dialog, IDC_PROP_VALUE_FIRST + i, text);
+        if (row >= 0 && RowText(row, i)[0])
+            SetDlgItemTextA(dialog, IDC_PROP_VALUE_FIRST + i, RowText(row, i));
     }
 }
 

@@ -1,9 +1,11 @@
 // The selected rows on the clipboard as CF_TEXT: byte for byte the
 // tab-delimited report of the same rows and columns (no header, CR LF after
 // every row) followed by a zero byte. The text is measured first and then
-// built in one allocation of exactly that size, each cell text fetched
-// straight into the clipboard memory.
+// built in one allocation of exactly that size, each whole cell text copied
+// from the row store straight into the clipboard memory.
 #include "marrowick.h"
+
+#include <string.h>
 
 // -1 stands for the visible columns; bits above the ten columns mean nothing.
 static int ResolveColumnMask(HWND listView, int columnMask)
@@ -13,66 +15,68 @@ static int ResolveColumnMask(HWND listView, int columnMask)
     return columnMask & ((1 << COLUMN_COUNT) - 1);
 }
 
-DWORD MeasureClipboardText(HWND listView, int columnMask)
+// Bytes of the text of `rows` without the terminating zero; with `text`
+// non-null the text is written there as well.
+static DWORD LayOutRows(const int *rows, int count, int mask, char *text)
 {
-    char text[REPORT_TEXT_BUFFER];
-    int mask = ResolveColumnMask(listView, columnMask);
-    DWORD size = 0;
-    for (int row = NextSelectedRow(listView, -1); row >= 0; row = NextSelectedRow(listView, row)) {
+    DWORD at = 0;
+    for (int i = 0; i < count; i++) {
         bool first = true;
         for (int column = 0; column < COLUMN_COUNT; column++) {
             if (!(mask & (1 << column)))
                 continue;
-            if (!first)
-                size += 1;  // tab
+            if (!first) {
+                if (text)
+                    text[at] = '\t';
+                at++;
+            }
             first = false;
-            size += (DWORD)FetchCellText(listView, row, column, text, sizeof(text));
+            const char *cell = RowText(rows[i], column);
+            DWORD length = (DWORD)strlen(cell);
+            if (text)
+                memcpy(text + at, cell, length);
+            at += length;
         }
-        size += 2;  // CR LF
+        if (text)
+            memcpy(text + at, "\r\n", 2);
+        at += 2;
     }
-    return size + 1;  // terminating zero
+    return at;
 }
 
-// Builds the text into `text` of exactly `size` bytes. Every write is kept
-// inside the block, and the zero byte always fits, even if a cell were to
-// come back longer than it was measured.
-static void BuildClipboardText(HWND listView, int mask, char *text, DWORD size)
+DWORD MeasureClipboardText(HWND listView, int columnMask)
 {
-    static const char rowEnd[] = "\r\n";
-    DWORD at = 0;
-    DWORD limit = size - 1;  // the last byte is the terminator's
-    for (int row = NextSelectedRow(listView, -1); row >= 0; row = NextSelectedRow(listView, row)) {
-        bool first = true;
-        for (int column = 0; column < COLUMN_COUNT; column++) {
-            if (!(mask & (1 << column)))
-                continue;
-            if (!first && at < limit)
-                text[at++] = '\t';
-            first = false;
-            at += (DWORD)FetchCellText(listView, row, column, text + at, size - at);
-        }
-        for (int i = 0; rowEnd[i] && at < limit; i++)
-            text[at++] = rowEnd[i];
-    }
-    text[at < limit ? at : limit] = '\0';
+    int *rows;
+    int count = CollectSelectedRows(GetParent(listView), listView, &rows);
+    DWORD size = LayOutRows(rows, count > 0 ? count : 0, ResolveColumnMask(listView, columnMask), NULL) + 1;
+    FreeSelectedRows(rows);
+    return size;
 }
 
 int CopyRowsToClipboard(HWND owner, HWND listView, int columnMask)
 {
     int mask = ResolveColumnMask(listView, columnMask);
-    if (!OpenClipboard(owner))
+    int *rows;
+    int count = CollectSelectedRows(owner, listView, &rows);
+    if (count < 0)
         return 0;
+    if (!OpenClipboard(owner)) {
+        FreeSelectedRows(rows);
+        return 0;
+    }
     EmptyClipboard();
-    DWORD size = MeasureClipboardText(listView, mask);
+    DWORD size = LayOutRows(rows, count, mask, NULL) + 1;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     char *text = memory ? (char *)GlobalLock(memory) : NULL;
     if (!text) {
         if (memory)
             GlobalFree(memory);
         CloseClipboard();  // the clipboard stays empty
+        FreeSelectedRows(rows);
         return 0;
     }
-    BuildClipboardText(listView, mask, text, size);
+    text[LayOutRows(rows, count, mask, text)] = '\0';
+    FreeSelectedRows(rows);
     GlobalUnlock(memory);
     // The clipboard owns the memory only once SetClipboardData succeeds; a
     // text that never reached the clipboard is no success.

@@ -3,7 +3,8 @@
 // table of text pieces, written by one loop; the save dialog that picks the
 // file and the format lives here too.
 //
-// Reports are ANSI bytes as the list displays them, CR LF line ends, no
+// Reports are ANSI bytes as the list displays them, every text whole (they
+// are read from the row store, not from the control), CR LF line ends, no
 // byte-order mark. Only two kinds of text are altered on the way out, so that
 // a value can never break the file's structure: HTML cells and titles have
 // & < > " written as entities, and a comma-delimited field holding a comma,
@@ -113,21 +114,8 @@ struct ReportColumns {
 
 // --- List view access -----------------------------------------------------
 
-int FetchCellText(HWND listView, int row, int column, char *buffer, DWORD capacity)
-{
-    if (capacity < 2) {
-        if (capacity)
-            buffer[0] = '\0';
-        return 0;
-    }
-    // At most REPORT_TEXT_CHARS - 1 characters, as a REPORT_TEXT_CHARS
-    // buffer gets them from Windows.
-    int limit = capacity - 1 < (DWORD)REPORT_TEXT_CHARS ? (int)capacity - 1 : REPORT_TEXT_CHARS;
-    return ReadListCellText(listView, row, column, buffer, limit + 1);
-}
-
 // Reads column `column`'s title into `buffer` (REPORT_TEXT_BUFFER bytes).
-static int FetchColumnTitle(HWND listView, int column, char *buffer)
+static void FetchColumnTitle(HWND listView, int column, char *buffer)
 {
     LVCOLUMNA info = {};
     info.mask = LVCF_TEXT;
@@ -136,7 +124,6 @@ static int FetchColumnTitle(HWND listView, int column, char *buffer)
     buffer[0] = '\0';
     SendMessageA(listView, LVM_GETCOLUMNA, (WPARAM)column, (LPARAM)&info);
     buffer[REPORT_TEXT_CHARS - 1] = '\0';
-    return lstrlenA(buffer);
 }
 
 int VisibleColumnMask(HWND listView)
@@ -148,11 +135,6 @@ int VisibleColumnMask(HWND listView)
     return mask;
 }
 
-int NextSelectedRow(HWND listView, int row)
-{
-    return (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0));
-}
-
 // --- Writing --------------------------------------------------------------
 
 // The error of the first write of the current report that failed (a full
@@ -160,7 +142,14 @@ int NextSelectedRow(HWND listView, int row)
 // the file is already incomplete, and the error is reported once, at the end.
 static DWORD ReportWriteError;
 
-static void WriteBytes(HANDLE file, const char *bytes, int length)
+// Pieces are gathered here and reach the file in blocks: a report of 100,000
+// rows has millions of pieces, and a system call for each would cost more
+// than reading the cache files did.
+enum { REPORT_BLOCK_SIZE = 65536 };
+static char ReportBlock[REPORT_BLOCK_SIZE];
+static int ReportBlockUsed;
+
+static void WriteThrough(HANDLE file, const char *bytes, int length)
 {
     if (length <= 0 || ReportWriteError)
         return;
@@ -169,6 +158,26 @@ static void WriteBytes(HANDLE file, const char *bytes, int length)
         DWORD error = GetLastError();
         ReportWriteError = error ? error : ERROR_DISK_FULL;  // a short write sets none
     }
+}
+
+static void FlushReportBlock(HANDLE file)
+{
+    WriteThrough(file, ReportBlock, ReportBlockUsed);
+    ReportBlockUsed = 0;
+}
+
+static void WriteBytes(HANDLE file, const char *bytes, int length)
+{
+    if (length <= 0 || ReportWriteError)
+        return;
+    if (ReportBlockUsed + length > REPORT_BLOCK_SIZE)
+        FlushReportBlock(file);
+    if (length > REPORT_BLOCK_SIZE) {
+        WriteThrough(file, bytes, length);
+        return;
+    }
+    CopyMemory(ReportBlock + ReportBlockUsed, bytes, (SIZE_T)length);
+    ReportBlockUsed += length;
 }
 
 static void WritePiece(HANDLE file, const ReportText &piece)
@@ -206,22 +215,22 @@ static void WriteValue(HANDLE file, const char *text, int length, ReportEscape e
         WritePiece(file, scheme.Quote);
 }
 
-// Collects the visible columns with their labels and writes the header row
+// Collects the report's columns with their labels and writes the header row
 // in the header style `header` (all empty texts when the format has none).
-static void WriteHeaderRow(HANDLE file, HWND listView, const ReportFormat &format,
+static void WriteHeaderRow(HANDLE file, const ReportSource *source, const ReportFormat &format,
                            const ReportFormat &header, ReportColumns *columns)
 {
-    char title[REPORT_TEXT_BUFFER];
     columns->Count = 0;
     WritePiece(file, header.rowStart);
     for (int column = 0; column < COLUMN_COUNT; column++) {
-        if (SendMessageA(listView, LVM_GETCOLUMNWIDTH, (WPARAM)column, 0) == 0)
+        if (!(source->ColumnMask & (1 << column)))
             continue;
         int slot = columns->Count++;
         columns->Id[slot] = column;
         if (format.headerStyle && slot > 0)
             WritePiece(file, header.separator);
-        int titleLength = FetchColumnTitle(listView, column, title);
+        const char *title = source->Titles[column];
+        int titleLength = lstrlenA(title);
         // Titles are at most 15 characters, so every label is 19 bytes.
         columns->LabelLength[slot] = wsprintfA(columns->Label[slot], "%-17s: ", title);
         if (format.headerStyle)
@@ -230,17 +239,17 @@ static void WriteHeaderRow(HANDLE file, HWND listView, const ReportFormat &forma
     WritePiece(file, header.rowEnd);
 }
 
-static void WriteRow(HANDLE file, HWND listView, int row, const ReportFormat &format,
-                     const ReportFormat &header, const ReportColumns &columns)
+static void WriteRow(HANDLE file, int row, const ReportFormat &format, const ReportFormat &header,
+                     const ReportColumns &columns)
 {
-    char text[REPORT_TEXT_BUFFER];
     WritePiece(file, format.rowStart);
     for (int slot = 0; slot < columns.Count; slot++) {
         if (slot > 0)
             WritePiece(file, format.separator);
         if (format.labelled)
             WriteBytes(file, columns.Label[slot], columns.LabelLength[slot]);
-        int length = FetchCellText(listView, row, columns.Id[slot], text, sizeof(text));
+        const char *text = RowText(row, columns.Id[slot]);
+        int length = lstrlenA(text);
         if (length)
             WriteValue(file, text, length, format.escape);
         else
@@ -249,12 +258,12 @@ static void WriteRow(HANDLE file, HWND listView, int row, const ReportFormat &fo
     WritePiece(file, format.rowEnd);
 }
 
-void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format)
+int WriteReportRows(HWND owner, const char *fileName, int format, const ReportSource *source)
 {
     HANDLE file = CreateFileA(fileName, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         ShowErrorBox(owner, "Could not open file for writing: %s\n\n%s", fileName);
-        return;
+        return 0;
     }
     // The number comes from the settings file unchecked; 5 is no file format.
     if (format < FIRST_FILE_FORMAT || format > LAST_FILE_FORMAT)
@@ -263,17 +272,36 @@ void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format
     const ReportFormat &h = ReportFormatTable[f.headerStyle];
     static ReportColumns columns;  // 10 KB of labels: kept off the stack
     ReportWriteError = 0;
+    ReportBlockUsed = 0;
     WritePiece(file, f.prologue);
-    WriteHeaderRow(file, listView, f, h, &columns);
-    for (int row = NextSelectedRow(listView, -1); row >= 0; row = NextSelectedRow(listView, row))
-        WriteRow(file, listView, row, f, h, columns);
+    WriteHeaderRow(file, source, f, h, &columns);
+    for (int i = 0; i < source->Count; i++)
+        WriteRow(file, source->Rows[i], f, h, columns);
     WritePiece(file, f.closing);
+    FlushReportBlock(file);
     CloseHandle(file);
-    if (ReportWriteError) {
-        SetLastError(ReportWriteError);
-        ReportWriteError = 0;
-        ShowErrorBox(owner, "Error writing file: %s\n\n%s", fileName);
+    if (!ReportWriteError)
+        return 1;
+    SetLastError(ReportWriteError);
+    ReportWriteError = 0;
+    ShowErrorBox(owner, "Error writing file: %s\n\n%s", fileName);
+    return 0;
+}
+
+void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format)
+{
+    static char titles[COLUMN_COUNT][REPORT_TEXT_BUFFER];
+    ReportSource source = {};
+    source.Count = CollectSelectedRows(owner, listView, &source.Rows);
+    if (source.Count < 0)
+        return;
+    source.ColumnMask = VisibleColumnMask(listView);
+    for (int column = 0; column < COLUMN_COUNT; column++) {
+        FetchColumnTitle(listView, column, titles[column]);
+        source.Titles[column] = titles[column];
     }
+    WriteReportRows(owner, fileName, format, &source);
+    FreeSelectedRows(source.Rows);
 }
 
 // --- Save dialog ----------------------------------------------------------

@@ -13,15 +13,27 @@ extern char ReportFileName[MAX_PATH];
 // or failure returns 0 and changes neither.
 int ChooseReportFile(HWND owner, char *fileName, int *filterIndex);
 
-// Writes the selected rows' visible columns to `fileName` in `format`
-// (1 text, 2 tab-delimited, 3 comma-delimited, 4 HTML; any other number
-// writes the bare cell texts). A file that cannot be created, or a write
-// that fails part-way, is reported through the error box owned by `owner`.
+// What a report is written from: rows of the row store in the order given,
+// the columns of ColumnMask (bit i for ColumnId i) with their titles.
+struct ReportSource {
+    int *Rows;
+    int Count;
+    int ColumnMask;
+    const char *Titles[COLUMN_COUNT];
+};
+
+// Writes the source's rows to `fileName` in `format` (1 text, 2
+// tab-delimited, 3 comma-delimited, 4 HTML; any other number writes the bare
+// cell texts), every cell text whole. A file that cannot be created, or a
+// write that fails part-way, is reported through the error box owned by
+// `owner`. Needs no window. 1 when the whole file was written.
+int WriteReportRows(HWND owner, const char *fileName, int format, const ReportSource *source);
+// The same for the list's selected rows, its visible columns and titles.
 void WriteReportFile(HWND owner, HWND listView, const char *fileName, int format);
 
 // Puts the selected rows on the clipboard as CF_TEXT: tab-delimited, CR LF
-// after each row, no header. columnMask: bit i for ColumnId i, or -1 for
-// every visible column. Returns 1 when the text is on the clipboard; 0 when
+// after each row, no header, every cell text whole. columnMask: bit i for
+// ColumnId i, or -1 for every visible column. Returns 1 when the text is on the clipboard; 0 when
 // the clipboard cannot be opened, the memory cannot be had, or the
 // clipboard refused the text.
 int CopyRowsToClipboard(HWND owner, HWND listView, int columnMask);
@@ -32,18 +44,13 @@ DWORD MeasureClipboardText(HWND listView, int columnMask);
 
 // --- Shared by the report files -------------------------------------------
 
-// Cell texts and column titles are read into buffers of REPORT_TEXT_CHARS
-// characters (longer texts are cut to REPORT_TEXT_CHARS - 1) plus one spare
-// byte: Wine's list view writes the terminator one byte past the buffer when
-// the text fills it.
+// Column titles are read into buffers of REPORT_TEXT_CHARS characters
+// (longer titles are cut to REPORT_TEXT_CHARS - 1) plus one spare byte:
+// Wine's list view writes the terminator one byte past the buffer when the
+// text fills it.
 enum { REPORT_TEXT_CHARS = 1024, REPORT_TEXT_BUFFER = REPORT_TEXT_CHARS + 1 };
 
-// Copies the text of `row`, `column` into `buffer`, which has room for
-// `capacity` bytes (at most REPORT_TEXT_BUFFER are used); returns its length.
-int FetchCellText(HWND listView, int row, int column, char *buffer, DWORD capacity);
 // Bit i set for every column i whose width is not 0.
 int VisibleColumnMask(HWND listView);
-// The next selected row after `row` in list order (-1 to start), or -1.
-int NextSelectedRow(HWND listView, int row);
 
 #endif

@@ -118,8 +118,7 @@ static void DoDefaultAction(HWND, int command)
 static void DoShowGmt(HWND, int)
 {
     AppSettings.ShowTimeInGMT = ToggledOption(AppSettings.ShowTimeInGMT);
-    RedisplayDates(ListViewHandle, AppSettings.ShowTimeInGMT);
-    RedisplayFilteredDates(AppSettings.ShowTimeInGMT);
+    RedisplayDates(ListViewHandle);
 }
 
 static void DoMarkEmpty(HWND, int)

@@ -1,19 +1,13 @@
-// The quick filter: the box at the right end of the toolbar, the store of
-// the rows a filter takes out of the list view, and the matching.
-//
-// Applying a filter takes every row of the list into FilterStore once, then
-// refills the list with the rows that match, frozen, and sorts them by the
-// current key; a new text or an empty one refills it again from the store.
-// So rows always come back in the current sort order (or in scan order
-// without a key), with the texts, icon and size they had, and nothing is
-// read from disk again. Deleting a shown row marks its copy, found by its
-// Cache File text, so that it stays gone.
+// The quick filter: the box at the right end of the toolbar and the
+// matching. Applying a filter marks the row store's rows that match and the
+// list shows those of the current sort order; a new text or an empty one
+// marks them again. So rows always come back in the current sort order (or
+// in scan order without a key), and nothing is read from disk again. A
+// deleted row is gone from the store, so it never comes back.
 #include "marrowick.h"
 
-#include <stdlib.h>
 #include <string.h>
 
-FilterStoreRecord FilterStore;
 char AppliedFilter[FILTER_TEXT_SIZE];
 HWND FilterBoxHandle;
 
@@ -23,10 +17,6 @@ static WNDPROC PreviousFilterBoxProc;
 static int FilterBoxHeight;
 
 enum {
-    // A cell holds at most what the 4,096 header bytes gave it, and its
-    // terminator (the read buffer has one byte more: ReadListCellText).
-    STORE_CELL_SIZE = CACHE_HEADER_READ_SIZE + 1,
-    STORE_TEXT_GUESS = 256,         // bytes per row to start the text pool with
     FILTER_BOX_GAP = 8,             // between the last button and the box
     FILTER_BOX_MARGIN = 4           // between the box and the toolbar's right end
 };
@@ -107,232 +97,51 @@ static void JoinWords(const char *words, char *joined)
     }
 }
 
-// --- The store ------------------------------------------------------------
-
-static void FreeFilterStore(void)
-{
-    HANDLE heap = GetProcessHeap();
-    HeapFree(heap, 0, FilterStore.Rows);
-    HeapFree(heap, 0, FilterStore.Texts);
-    HeapFree(heap, 0, FilterStore.ByCacheFile);
-    ZeroMemory(&FilterStore, sizeof(FilterStore));
-}
-
-static const char *StoredText(const FilterRow *row, int column)
-{
-    return FilterStore.Texts + row->TextOffset[column];
-}
-
-// Copies a text into the pool, which grows by doubling; 0 when out of memory.
-static int AddStoredText(const char *text, int length, int *offset)
-{
-    if (FilterStore.TextsUsed + length + 1 > FilterStore.TextsSize) {
-        int size = FilterStore.TextsSize * 2 + length + 1;
-        char *texts = (char *)HeapReAlloc(GetProcessHeap(), 0, FilterStore.Texts, (SIZE_T)size);
-        if (!texts)
-            return 0;
-        FilterStore.Texts = texts;
-        FilterStore.TextsSize = size;
-    }
-    *offset = FilterStore.TextsUsed;
-    memcpy(FilterStore.Texts + FilterStore.TextsUsed, text, (size_t)length + 1);
-    FilterStore.TextsUsed += length + 1;
-    return 1;
-}
-
-// Reads one row's ten texts, icon and item data into the store.
-static int TakeListRow(HWND listView, int index, FilterRow *row)
-{
-    static char cell[STORE_CELL_SIZE + 1];
-    LVITEMA item = {};
-    item.mask = LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = index;
-    SendMessageA(listView, LVM_GETITEMA, 0, (LPARAM)&item);
-    row->IconIndex = item.iImage;
-    row->PayloadSize = (unsigned int)item.lParam;
-    row->Deleted = 0;
-    for (int column = 0; column < COLUMN_COUNT; column++) {
-        int length = ReadListCellText(listView, index, column, cell, sizeof(cell));
-        if (!AddStoredText(cell, length, &row->TextOffset[column]))
-            return 0;
-    }
-    return 1;
-}
-
-static int CompareCacheFiles(const void *a, const void *b)
-{
-    const FilterRow *rows = FilterStore.Rows;
-    return strcmp(StoredText(&rows[*(const int *)a], COL_CACHE_FILE),
-                  StoredText(&rows[*(const int *)b], COL_CACHE_FILE));
-}
-
-// Takes every row of the list into the store, in list order. 0 when out of
-// memory; the store is empty then.
-static int TakeListRows(HWND listView)
-{
-    int count = (int)SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0);
-    HANDLE heap = GetProcessHeap();
-    // One more than needed: an empty list still gets a store.
-    FilterStore.Rows = (FilterRow *)HeapAlloc(heap, 0, sizeof(FilterRow) * (SIZE_T)(count + 1));
-    FilterStore.ByCacheFile = (int *)HeapAlloc(heap, 0, sizeof(int) * (SIZE_T)(count + 1));
-    FilterStore.TextsSize = count * STORE_TEXT_GUESS + STORE_CELL_SIZE;
-    FilterStore.Texts = (char *)HeapAlloc(heap, 0, (SIZE_T)FilterStore.TextsSize);
-    int ok = FilterStore.Rows && FilterStore.ByCacheFile && FilterStore.Texts;
-    for (int i = 0; ok && i < count; i++) {
-        ok = TakeListRow(listView, i, &FilterStore.Rows[i]);
-        FilterStore.ByCacheFile[i] = i;
-    }
-    if (!ok) {
-        FreeFilterStore();
-        return 0;
-    }
-    FilterStore.RowCount = FilterStore.LiveCount = count;
-    qsort(FilterStore.ByCacheFile, (size_t)count, sizeof(int), CompareCacheFiles);
-    return 1;
-}
-
-static void AppendStoredRow(HWND listView, const FilterRow *stored)
-{
-    CacheRow row;
-    for (int column = 0; column < COLUMN_COUNT; column++)
-        row.Text[column] = StoredText(stored, column);
-    row.IconIndex = stored->IconIndex;
-    row.PayloadSize = stored->PayloadSize;
-    AppendCacheRow(listView, &row);
-}
-
-// Refills the list with the live rows that match `words`, frozen, and sorts
-// them by the current key. The selection starts empty, as after a scan.
-static void ShowStoredRows(HWND listView, const char *words)
-{
-    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-    FilterStore.Rebuilding = 1;
-    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
-    for (int i = 0; i < FilterStore.RowCount; i++) {
-        const FilterRow *row = &FilterStore.Rows[i];
-        if (row->Deleted)
-            continue;
-        const char *texts[COLUMN_COUNT];
-        for (int column = 0; column < COLUMN_COUNT; column++)
-            texts[column] = StoredText(row, column);
-        if (RowMatchesWords(texts, words))
-            AppendStoredRow(listView, row);
-    }
-    FilterStore.Rebuilding = 0;
-    if (AppSettings.SortByColumn != -1)
-        SortList(listView, AppSettings.SortByColumn);
-    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(listView, NULL, TRUE);
-}
+// --- Applying ---------------------------------------------------------------
 
 int FilterActive(void)
 {
-    return AppliedFilter[0] && FilterStore.Rows;
+    return AppliedFilter[0] != '\0';
 }
 
-int ApplyFilter(HWND mainWindow, HWND listView, const char *text)
+void MarkFilteredRows(void)
+{
+    char words[FILTER_TEXT_SIZE + 1];
+    SplitFilterWords(AppliedFilter, words);
+    for (int row = 0; row < RowStore.Count; row++) {
+        StoredRow *stored = &RowStore.Rows[row];
+        if (stored->Flags & ROW_DELETED)
+            continue;
+        const char *texts[COLUMN_COUNT];
+        for (int column = 0; column < COLUMN_COUNT; column++)
+            texts[column] = RowText(row, column);
+        if (RowMatchesWords(texts, words))
+            stored->Flags |= ROW_SHOWN;
+        else
+            stored->Flags &= (unsigned char)~ROW_SHOWN;
+    }
+}
+
+int ApplyFilter(HWND, HWND listView, const char *text)
 {
     char words[FILTER_TEXT_SIZE + 1], joined[FILTER_TEXT_SIZE];
-    int count = SplitFilterWords(text, words);
+    SplitFilterWords(text, words);
     JoinWords(words, joined);
-    if (FilterStore.Rows && lstrcmpA(joined, AppliedFilter) == 0)
+    if (lstrcmpA(joined, AppliedFilter) == 0)
         return 1;   // only blanks changed
-    if (count == 0) {
-        if (FilterStore.Rows) {
-            ShowStoredRows(listView, words);
-            FreeFilterStore();
-        }
-        AppliedFilter[0] = '\0';
-        return 1;
-    }
-    if (!FilterStore.Rows && !TakeListRows(listView)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ShowErrorBox(mainWindow, "%s", ERROR_ARG_SYSTEM);
-        return 0;
-    }
     lstrcpyA(AppliedFilter, joined);
-    ShowStoredRows(listView, words);
+    // The rows keep the current sort order; the selection starts empty, as
+    // after a scan. Nothing is read from disk again.
+    MarkFilteredRows();
+    RebuildShownRows();
+    ShowRowView(listView, 0);
     return 1;
-}
-
-// --- Hooks of the list view and the main window ---------------------------
-
-void OnFilterListEmptied(void)
-{
-    // A scan starts over; the filter text stays for its rows.
-    if (FilterStore.Rows && !FilterStore.Rebuilding)
-        FreeFilterStore();
-}
-
-// First position in ByCacheFile whose row's Cache File text is not below `name`.
-static int LowerBoundCacheFile(const char *name)
-{
-    int low = 0, high = FilterStore.RowCount;
-    while (low < high) {
-        int middle = low + (high - low) / 2;
-        if (strcmp(StoredText(&FilterStore.Rows[FilterStore.ByCacheFile[middle]], COL_CACHE_FILE), name) < 0)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
-void OnFilterRowDeleting(HWND listView, int row)
-{
-    if (!FilterStore.Rows || FilterStore.Rebuilding)
-        return;
-    char name[ROW_TEXT_SIZE + 1], url[ROW_TEXT_SIZE + 1];
-    ReadRowColumnText(listView, row, COL_CACHE_FILE, name);
-    ReadRowColumnText(listView, row, COL_URL, url);
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    SendMessageA(listView, LVM_GETITEMA, 0, (LPARAM)&item);
-    // The Cache File text names the file, so it is unique in a real load;
-    // URL and size tell apart rows that share it anyway.
-    for (int i = LowerBoundCacheFile(name); i < FilterStore.RowCount; i++) {
-        FilterRow *stored = &FilterStore.Rows[FilterStore.ByCacheFile[i]];
-        if (strcmp(StoredText(stored, COL_CACHE_FILE), name) != 0)
-            break;
-        if (!stored->Deleted && stored->PayloadSize == (unsigned int)item.lParam &&
-            strcmp(StoredText(stored, COL_URL), url) == 0) {
-            stored->Deleted = 1;
-            FilterStore.LiveCount--;
-            return;
-        }
-    }
-}
-
-void ReapplyFilterAfterLoad(HWND mainWindow, HWND listView)
-{
-    if (!AppliedFilter[0] || FilterStore.Rows)
-        return;     // no filter, or the scan never emptied the list
-    char text[FILTER_TEXT_SIZE];
-    lstrcpyA(text, AppliedFilter);
-    AppliedFilter[0] = '\0';
-    ApplyFilter(mainWindow, listView, text);
-}
-
-void RedisplayFilteredDates(int showGmt)
-{
-    for (int i = 0; FilterStore.Rows && i < FilterStore.RowCount; i++) {
-        FilterRow *row = &FilterStore.Rows[i];
-        for (int column = COL_SERVER_TIME; column <= COL_EXPIRE_TIME; column++) {
-            char cell[DATE_CELL_TEXT_SIZE];
-            const char *text = StoredText(row, column);
-            // The new text goes to the end of the pool; should the pool fail
-            // to grow, the row keeps its old text.
-            if (text[0] && ShiftDateCell(text, showGmt, cell))
-                AddStoredText(cell, lstrlenA(cell), &row->TextOffset[column]);
-        }
-    }
 }
 
 int FormatRowCountText(char *text, int rows)
 {
     if (FilterActive())
-        return wsprintfA(text, "%d of %d item(s)", rows, FilterStore.LiveCount);
+        return wsprintfA(text, "%d of %d item(s)", rows, RowStore.LiveCount);
     return wsprintfA(text, "%d item(s)", rows);
 }
 

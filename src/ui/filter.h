@@ -1,11 +1,9 @@
 // The quick filter: an edit box at the right end of the toolbar that narrows
 // the list to the rows holding every word typed into it.
 //
-// While a filter is applied, every row of the load is kept in FilterStore
-// (ten texts, icon, payload size) and the list view holds only the rows that
-// match; commands keep working on the list view as always, so they act on
-// the rows shown. With the box empty none of this is in play: the store is
-// empty and every hook below does nothing.
+// While a filter is applied, only the row store's rows marked ROW_SHOWN are
+// in the list's view; commands work on the list's rows, so they act on the
+// rows shown.
 #ifndef MARROWICK_FILTER_H
 #define MARROWICK_FILTER_H
 
@@ -16,26 +14,6 @@ enum {
     FILTER_TIMER_ID = 1         // the box's own timer
 };
 
-// One row of the load as the list view showed it when it was taken.
-struct FilterRow {
-    int TextOffset[COLUMN_COUNT];   // into FilterStore.Texts
-    int IconIndex;
-    unsigned int PayloadSize;
-    int Deleted;                    // its cache file was deleted: never shown again
-};
-
-// Every row of the load while a filter is applied; empty (Rows null) otherwise.
-struct FilterStoreRecord {
-    FilterRow *Rows;        // in the order of the load (scan order)
-    int RowCount;
-    int LiveCount;          // rows not deleted
-    char *Texts;            // every cell text, each terminated
-    int TextsUsed;
-    int TextsSize;
-    int *ByCacheFile;       // row numbers ordered by Cache File text
-    int Rebuilding;         // the list is being refilled from the store
-};
-extern FilterStoreRecord FilterStore;
 // The words applied to the list, joined by one blank; empty: no filter.
 extern char AppliedFilter[FILTER_TEXT_SIZE];
 extern HWND FilterBoxHandle;
@@ -49,10 +27,12 @@ void FocusFilterBox(void);
 // WM_COMMAND of the main window: 1 when it came from the filter box.
 int OnFilterBoxCommand(WPARAM wParam, LPARAM lParam);
 
-// Shows the rows of `listView` that match `text` (all rows for a text without
-// words) in the current sort order. Returns 0 when the rows could not be
-// kept (out of memory, reported); the list is then left as it was.
+// Shows the rows of the store that match `text` (all rows for a text without
+// words) in the current sort order, none of them selected. Returns 1.
 int ApplyFilter(HWND mainWindow, HWND listView, const char *text);
+// Marks the live rows of the store that match the applied filter ROW_SHOWN
+// (every row without a filter) and clears the mark of the others.
+void MarkFilteredRows(void);
 // 1 while a filter is applied.
 int FilterActive(void);
 // Splits `text` at blanks into `words` (FILTER_TEXT_SIZE + 1 bytes): each
@@ -62,14 +42,6 @@ int SplitFilterWords(const char *text, char *words);
 // regard to case in the ANSI code page; a list without words matches every row.
 int RowMatchesWords(const char *const texts[COLUMN_COUNT], const char *words);
 
-// The list view emptied all its rows (a scan): the kept rows are dropped.
-void OnFilterListEmptied(void);
-// The list view is about to delete `row`: its kept copy is marked deleted.
-void OnFilterRowDeleting(HWND listView, int row);
-// After a scan: applies the filter text to the new rows.
-void ReapplyFilterAfterLoad(HWND mainWindow, HWND listView);
-// After the GMT switch: the kept date texts follow the list's.
-void RedisplayFilteredDates(int showGmt);
 // "%d item(s)", or "%d of %d item(s)" while a filter is applied, into
 // `text`; returns the text's length.
 int FormatRowCountText(char *text, int rows);

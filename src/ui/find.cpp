@@ -1,5 +1,5 @@
 // Find and selection: the modeless find dialog, the search through the
-// cells of the list view, Select All and Invert Selection.
+// shown rows' cells in the row store, Select All and Invert Selection.
 //
 // Every selection change here goes through LVM_SETITEMSTATE, so the list
 // view's LVN_ITEMCHANGED notifications keep the main window's selected-size
@@ -10,10 +10,6 @@
 
 FINDREPLACEA FindState;
 char FindWhatText[FIND_TEXT_SIZE];
-
-// One byte more than the list view is told: Wine writes the terminator of a
-// text of 1,024+ characters one byte past the buffer it was given.
-enum { CELL_TEXT_SIZE = 1024 };
 
 // --- Find dialog --------------------------------------------------------------
 
@@ -50,36 +46,31 @@ LRESULT HandleFindMessage(HWND mainWindow, FINDREPLACEA *state)
 
 // --- Search -------------------------------------------------------------------
 
-static int RowMatches(HWND listView, int row, const FINDREPLACEA *state)
+static int RowMatches(int row, const FINDREPLACEA *state)
 {
     int wholeWord = (state->Flags & FR_WHOLEWORD) ? 1 : 0;
     int matchCase = (state->Flags & FR_MATCHCASE) ? 1 : 0;
-    // Every column, shown or hidden (hidden ones merely have width 0).
-    for (int column = 0; column < COLUMN_COUNT; column++) {
-        char text[CELL_TEXT_SIZE + 1];
-        if (ReadListCellText(listView, row, column, text, sizeof(text)) == 0)
-            continue;
-        if (MatchCellText(text, state->lpstrFindWhat, wholeWord, matchCase))
+    // Every column, shown or hidden (hidden ones merely have width 0), each
+    // text whole.
+    for (int column = 0; column < COLUMN_COUNT; column++)
+        if (MatchCellText(RowText(row, column), state->lpstrFindWhat, wholeWord, matchCase))
             return 1;
-    }
     return 0;
 }
 
 int FindMatchingRow(HWND listView, const FINDREPLACEA *state)
 {
-    int down = (state->Flags & FR_DOWN) != 0;
+    int step = (state->Flags & FR_DOWN) ? 1 : -1;
     // The topmost selected row is the start in either direction; it is not
     // searched again, so the next search begins right after (above) a hit.
-    int row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
-    for (;;) {
-        if (row == -1 && !down)
-            return -1;      // nothing lies above "no row"
-        row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(down ? LVNI_ALL : LVNI_ABOVE, 0));
-        if (row == -1)
-            return -1;      // no wrap-around
-        if (RowMatches(listView, row, state))
-            return row;
-    }
+    // Nothing lies above "no row", and there is no wrap-around.
+    int index = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)-1, MAKELPARAM(LVNI_SELECTED, 0));
+    if (index == -1 && step < 0)
+        return -1;
+    for (index += step; index >= 0 && index < RowView.ShownCount; index += step)
+        if (RowMatches(RowView.Shown[index], state))
+            return index;
+    return -1;
 }
 
 // Sets the `mask` bits of the row's state (row -1: every row) to `state`.
@@ -158,13 +149,43 @@ void SelectAllRows(HWND listView)
     SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
 }
 
+static int IsShownRowSelected(int index)
+{
+    return (RowStore.Rows[RowView.Shown[index]].Flags & ROW_SELECTED) != 0;
+}
+
+// The list indexes whose selection is `selected` (the store's marks follow
+// the list's), into a block the caller frees; null without the memory.
+static int *ListIndexesSelected(int selected, int count)
+{
+    int *indexes = (int *)HeapAlloc(GetProcessHeap(), 0, sizeof(int) * (SIZE_T)(count + 1));
+    int taken = 0;
+    for (int i = 0; indexes && i < RowView.ShownCount && taken < count; i++)
+        if (IsShownRowSelected(i) == selected)
+            indexes[taken++] = i;
+    return indexes;
+}
+
 void InvertSelection(HWND listView)
 {
-    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-    int row = -1;
-    while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_ALL, 0))) != -1) {
-        UINT state = (UINT)SendMessageA(listView, LVM_GETITEMSTATE, (WPARAM)row, LVIS_SELECTED);
-        SetRowSelected(listView, row, !(state & LVIS_SELECTED));
+    // One request for every row, then one per row of the smaller part: the
+    // rows selected before are deselected after selecting all, or the rows
+    // not selected are selected after deselecting all.
+    int rows = RowView.ShownCount, selected = 0;
+    for (int i = 0; i < rows; i++)
+        selected += IsShownRowSelected(i);
+    int fromAll = selected <= rows - selected;
+    int count = fromAll ? selected : rows - selected;
+    int *indexes = ListIndexesSelected(fromAll, count);
+    if (!indexes) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ShowErrorBox(GetParent(listView), "%s", ERROR_ARG_SYSTEM);
+        return;
     }
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    SetRowSelected(listView, -1, fromAll);
+    for (int i = 0; i < count; i++)
+        SetRowSelected(listView, indexes[i], !fromAll);
     SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+    HeapFree(GetProcessHeap(), 0, indexes);
 }

@@ -1,4 +1,4 @@
-// The cache list view: the one store of rows. Creates the report list with
+// The cache list view, a view of the row store. Creates the report list with
 // its ten columns (remembered widths and order from the settings file), the
 // shell's small icons and the header's sort arrows; hides and shows columns;
 // and subclasses the control for the centred empty-list text and for Enter.
@@ -111,32 +111,39 @@ int ReadListCellText(HWND listView, int row, int column, char *buffer, int size)
     return lstrlenA(buffer);
 }
 
+void ReadColumnWidths(int *widths)
+{
+    for (int i = 0; i < COLUMN_COUNT; i++)
+        widths[i] = ListColumns[i].DefaultWidth;
+    ReadColumnSetting(KEY_COLUMN_WIDTHS, widths);
+    // The program never writes a negative width (0 hides the column): the
+    // column's default instead.
+    for (int i = 0; i < COLUMN_COUNT; i++)
+        if (widths[i] < 0)
+            widths[i] = ListColumns[i].DefaultWidth;
+}
+
 HWND CreateCacheListView(HWND mainWindow)
 {
     int widths[COLUMN_COUNT];
     int order[COLUMN_COUNT];
-    for (int i = 0; i < COLUMN_COUNT; i++) {
-        widths[i] = ListColumns[i].DefaultWidth;
+    for (int i = 0; i < COLUMN_COUNT; i++)
         order[i] = i;
-    }
-    // No sort style: the list never sorts itself, the sort code does.
+    // No sort style: the list never sorts itself, the sort code does. Owner
+    // data: the rows live in the row store, the control holds their count.
     DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
-                  LVS_SHAREIMAGELISTS | LVS_ALIGNLEFT;
+                  LVS_SHAREIMAGELISTS | LVS_ALIGNLEFT | LVS_OWNERDATA;
     HWND listView = CreateWindowExA(0, WC_LISTVIEWA, NULL, style, 0, 0, 0, 0, mainWindow,
                                     (HMENU)(INT_PTR)IDC_LIST, AppInstance, NULL);
     if (listView == NULL)
         return NULL;
+    ClearRowStore();    // a new list starts without rows
     SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_LABELTIP);
 
-    ReadColumnSetting(KEY_COLUMN_WIDTHS, widths);
-    for (int i = 0; i < COLUMN_COUNT; i++) {
-        // The program never writes a negative width (0 hides the column):
-        // the column's default instead.
-        if (widths[i] < 0)
-            widths[i] = ListColumns[i].DefaultWidth;
+    ReadColumnWidths(widths);
+    for (int i = 0; i < COLUMN_COUNT; i++)
         InsertListColumn(listView, ListColumns[i].Format, widths[i], ListColumns[i].Title, i);
-    }
 
     SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)GetSystemSmallImages());
 

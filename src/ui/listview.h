@@ -37,6 +37,9 @@ extern EmptyTextRecord *ActiveEmptyText;
 // one byte past (the last byte of `buffer` takes that), its version-6 one
 // not at all. Every cell read of the program goes through here.
 int ReadListCellText(HWND listView, int row, int column, char *buffer, int size);
+// The ten column widths of the settings file (0: hidden), each missing or
+// negative one at its column's default; needs no window.
+void ReadColumnWidths(int *widths);
 // Creates the report list view with its ten columns, remembered widths and
 // order, the shell's small icons, the header's sort arrows and the subclass.
 HWND CreateCacheListView(HWND mainWindow);
@@ -49,5 +52,22 @@ void ToggleColumn(HWND listView, int column);
 // Scrolls to the first row and the left edge, as a freshly filled list starts.
 void ScrollListToTop(HWND listView);
 LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- The list as a view of the row store (listrows.cpp) ---------------------
+// The list shows RowView.Shown: its count is set and the selection starts
+// empty, or (keepSelection) the rows marked selected, and the focused row,
+// get their marks back at their new indexes. One repaint.
+void ShowRowView(HWND listView, int keepSelection);
+// The list shows no rows (before the store is emptied) and nothing is selected.
+void HideRowView(HWND listView);
+// The list's owner-data notifications (texts, icons, type-ahead, selection
+// changes by row, by range and for all rows). 1 when `header` was one of
+// them, its answer in `result`. Every parent of the list passes them here.
+int HandleRowListNotify(HWND mainWindow, NMHDR *header, LRESULT *result);
+// The store rows of the selected list rows, in list order, in a block for
+// FreeSelectedRows (null for none). Returns the count; -1 after an error box
+// when the memory is not there.
+int CollectSelectedRows(HWND owner, HWND listView, int **rows);
+void FreeSelectedRows(int *rows);
 
 #endif

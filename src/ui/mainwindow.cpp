@@ -157,7 +157,6 @@ static void ReloadCache(HWND window)
     }
     EnterBusy();
     LoadCacheFolder(window, ListViewHandle, AppSettings.CacheFolder);
-    ReapplyFilterAfterLoad(window, ListViewHandle);
     ScrollListToTop(ListViewHandle);
     LeaveBusy();
     // Sent, not posted: the counts replace "Loading..." before anything

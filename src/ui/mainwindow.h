@@ -81,8 +81,8 @@ LRESULT OnNotify(HWND mainWindow, NMHDR *header);
 LRESULT OnContextMenu(HWND mainWindow, HWND from, LPARAM lParam);
 // Posts WM_UPDATESTATUS unless one is already on its way.
 void RequestStatusUpdate(HWND mainWindow);
-// Sets SelectedSizeTotal from the selected rows' item data, for changes that
-// not every list view reports row by row (deleted rows).
+// Sets SelectedSizeTotal from the payload sizes of the shown rows that the
+// store marks selected (listrows.cpp).
 void RecountSelectedSize(HWND listView);
 
 // --- Layout and focus (layout.cpp) ------------------------------------------

@@ -88,23 +88,6 @@ static int NextSortKey(int key, int column)
     return column;
 }
 
-static void OnSelectionChanged(HWND mainWindow, const NMLISTVIEW *change)
-{
-    if (!(change->uChanged & LVIF_STATE))
-        return;
-    if (!((change->uNewState | change->uOldState) & LVIS_SELECTED))
-        return;
-    ClearStatusNote();
-    // The item data is the payload size, an unsigned 32-bit number: taken
-    // as signed, a payload of 2 GiB or more would count negative.
-    unsigned int size = (unsigned int)change->lParam;
-    if (change->uNewState & LVIS_SELECTED)
-        SelectedSizeTotal += size;
-    if (change->uOldState & LVIS_SELECTED)
-        SelectedSizeTotal -= size;
-    RequestStatusUpdate(mainWindow);
-}
-
 void RequestStatusUpdate(HWND mainWindow)
 {
     // One posted refresh per burst: it runs after every notification of a
@@ -113,20 +96,6 @@ void RequestStatusUpdate(HWND mainWindow)
         PostMessageA(mainWindow, WM_UPDATESTATUS, 0, 0);
         StatusUpdatePending = 1;
     }
-}
-
-void RecountSelectedSize(HWND listView)
-{
-    long long total = 0;
-    int row = -1;
-    while ((row = (int)SendMessageA(listView, LVM_GETNEXTITEM, (WPARAM)row, MAKELPARAM(LVNI_SELECTED, 0))) != -1) {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        SendMessageA(listView, LVM_GETITEMA, 0, (LPARAM)&item);
-        total += (unsigned int)item.lParam;
-    }
-    SelectedSizeTotal = total;
 }
 
 // Halfway between two colours: the selection of a list without the focus.
@@ -141,8 +110,10 @@ static LRESULT OnCustomDraw(NMLVCUSTOMDRAW *draw)
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return AppSettings.MarkEmptyFiles || unfocused ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
-    case CDDS_ITEMPREPAINT:
-        if (AppSettings.MarkEmptyFiles && draw->nmcd.lItemlParam == 0)
+    case CDDS_ITEMPREPAINT: {
+        // An owner-data list has no item data: the size is the store's.
+        int row = ShownRowAt((int)draw->nmcd.dwItemSpec);
+        if (AppSettings.MarkEmptyFiles && row >= 0 && RowStore.Rows[row].PayloadSize == 0)
             draw->clrTextBk = EmptyRowBackground;
         // Wine draws the selection of a list without the focus in the
         // button face colour, next to invisible on the white rows: while
@@ -154,6 +125,7 @@ static LRESULT OnCustomDraw(NMLVCUSTOMDRAW *draw)
             draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
         }
         return CDRF_DODEFAULT;
+    }
     default:
         return 0;
     }
@@ -193,29 +165,16 @@ static void OnListKey(HWND mainWindow, WORD key)
 static LRESULT OnListNotify(HWND mainWindow, NMHDR *header)
 {
     PreviewListChanged(header);
+    LRESULT result;
+    if (HandleRowListNotify(mainWindow, header, &result))
+        return result;
     switch (header->code) {
     case LVN_KEYDOWN:
         OnListKey(mainWindow, ((NMLVKEYDOWN *)header)->wVKey);
         return 0;
     case LVN_COLUMNCLICK:
         AppSettings.SortByColumn = NextSortKey(AppSettings.SortByColumn, ((NMLISTVIEW *)header)->iSubItem);
-        // The sort rewrites every row's item data around LVM_SORTITEMS; with
-        // redraw on, each write invalidates its row (2.5 s instead of 0.15 s
-        // for 20,000 rows under Wine). The scan calls SortList frozen already.
-        SendMessageA(ListViewHandle, WM_SETREDRAW, FALSE, 0);
         SortList(ListViewHandle, AppSettings.SortByColumn);
-        SendMessageA(ListViewHandle, WM_SETREDRAW, TRUE, 0);
-        return 0;
-    case LVN_DELETEALLITEMS:
-        SelectedSizeTotal = 0;
-        ClearStatusNote();
-        OnFilterListEmptied();
-        return 1;  // no LVN_DELETEITEM for each row
-    case LVN_DELETEITEM:
-        OnFilterRowDeleting(header->hwndFrom, ((NMLISTVIEW *)header)->iItem);
-        return 0;
-    case LVN_ITEMCHANGED:
-        OnSelectionChanged(mainWindow, (NMLISTVIEW *)header);
         return 0;
     case NM_CUSTOMDRAW:
         return OnCustomDraw((NMLVCUSTOMDRAW *)header);

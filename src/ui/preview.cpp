@@ -379,15 +379,11 @@ void ShowContent(void)
 int FocusedCacheFile(char *path, char *mediaType)
 {
     path[0] = mediaType[0] = '\0';
-    int row = (int)SendMessageA(ListViewHandle, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    int row = ShownRowAt((int)SendMessageA(ListViewHandle, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
     if (row < 0)
         return 1;
-    char name[ROW_TEXT_SIZE + 1];
-    ReadRowColumnText(ListViewHandle, row, COL_CACHE_FILE, name);
-    ReadRowColumnText(ListViewHandle, row, COL_CONTENT_TYPE, mediaType);
-    char bucket[3];
-    lstrcpynA(bucket, name, sizeof(bucket));
-    return JoinPathParts(path, ACTION_PATH_SIZE, AppSettings.CacheFolder, bucket, name);
+    lstrcpynA(mediaType, RowText(row, COL_CONTENT_TYPE), ROW_TEXT_SIZE + 1);
+    return BuildRowCachePath(NULL, NULL, path, AppSettings.CacheFolder, row);
 }
 
 }  // namespace
@@ -496,15 +492,23 @@ void PreviewListChanged(const NMHDR *header)
         const NMLISTVIEW *change = (const NMLISTVIEW *)header;
         if (!(change->uChanged & LVIF_STATE) || !((change->uNewState ^ change->uOldState) & LVIS_FOCUSED))
             return;
-    } else if (header->code == LVN_DELETEALLITEMS) {
-        // A reload: the same cache file name may now hold another payload.
-        FreePreviewContent(&PreviewPane.Content);
-        PreviewPane.ShownFile[0] = '\0';
-        ShowContent();
-    } else if (header->code != LVN_DELETEITEM) {
+    } else {
         return;
     }
     // Restarted by every change: only the row that keeps the focus is read.
+    SetTimer(PreviewPane.Window, PREVIEW_TIMER, PREVIEW_DELAY_MS, NULL);
+}
+
+void PreviewViewChanged(int reloaded)
+{
+    if (!PreviewPane.Window)
+        return;
+    if (reloaded) {
+        // The same cache file name may now hold another payload.
+        FreePreviewContent(&PreviewPane.Content);
+        PreviewPane.ShownFile[0] = '\0';
+        ShowContent();
+    }
     SetTimer(PreviewPane.Window, PREVIEW_TIMER, PREVIEW_DELAY_MS, NULL);
 }
 

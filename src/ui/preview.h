@@ -98,8 +98,11 @@ void TogglePreviewPane(HWND mainWindow);
 // Places the pane at the bottom of the list's area (y `top`, `height`
 // pixels) and returns the height left for the list; `height` while off.
 int PlacePreviewPane(int width, int top, int height);
-// A list notification: focus moves and row removals schedule an update.
+// A list notification: a focus move schedules an update.
 void PreviewListChanged(const NMHDR *header);
+// The list shows other rows (a sort, the filter, a deletion; `reloaded`: a
+// new scan, whose files may hold other payloads under the same names).
+void PreviewViewChanged(int reloaded);
 // Shows the focused row's payload now, unless it is shown already.
 void RefreshPreview(void);
 // 1 for Ctrl+C and Ctrl+A meant for the pane's text: the message loop hands

@@ -1,11 +1,17 @@
-// Entry point of Marrowick. The command line and the show command are not
-// used: the window shows with its remembered placement.
+// Entry point of Marrowick. Without arguments the window shows with its
+// remembered placement (the show command is not used); with arguments the
+// program runs them as a command for scripts and creates no window at all.
 #include "marrowick.h"
+
+#include <stdlib.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     AppInstance = instance;
     ZeroMemory(&AppSettings, sizeof(AppSettings));
+    // The C runtime splits the command line as every Windows program does.
+    if (__argc > 1)
+        return RunCommandLine(__argc, __argv);
     if (!RegisterMainWindowClass())
         return 1;
     InitCommonControls();

@@ -11,7 +11,7 @@
 #   - switching to another cache folder shows the new list from its top;
 #   - Copy Selected Files opens with the path field focused and its text
 #     selected, "..." opens the browser at the nearest existing folder of
-#     what was typed, and OK with an empty path is refused.
+#     what was typed, and OK with an empty path or one holding "|" is refused.
 #   real_input.sh BUILD_DIR MARROWICK_EXE ARCH
 set -euo pipefail
 source "$(dirname "$0")/lib/common.bash"
@@ -200,13 +200,23 @@ wait_window_gone "Error" 10
 [ -n "$(find_window "Copy Selected Files")" ] || fail "the Copy dialog closed on an empty path"
 answer=$(probe focus)
 [ "$answer" = "1070 Edit 0 0	" ] || fail "after the refusal the focus is '$answer'"
+# A character that no folder name can hold: refused the same way, the typed
+# text selected again so that typing replaces it.
+xdotool type --delay 5 "$(winpath "$work/bad")|name"
+xdotool key Return
+wait_window "Error" 10 > /dev/null
+shot copy_refused_chars
+xdotool key Return
+wait_window_gone "Error" 10
+[ -n "$(find_window "Copy Selected Files")" ] || fail "the Copy dialog closed on a path holding |"
+[ ! -e "$work/bad|name" ] || fail "a folder was made for a path holding |"
 xdotool type --delay 5 "$(winpath "$work/copied")"
 xdotool key Return
 wait_window_gone "Copy Selected Files" 10
 for _ in $(seq 50); do [ -n "$(ls -A "$work/copied" 2>/dev/null)" ] && break; sleep 0.1; done
 [ "$(ls -A "$work/copied" | wc -l)" = 1 ] || fail "the copy wrote $(ls -A "$work/copied" 2>/dev/null | wc -l) files"
 no_error_box "after the copy"
-note "Copy dialog: path field focused with its text selected, browser at the nearest folder, empty path refused"
+note "Copy dialog: path field focused with its text selected, browser at the nearest folder, empty path and | refused"
 
 # --- The end -------------------------------------------------------------------------
 
