@@ -20,6 +20,12 @@ shot() { import -window root "$build/e2e_keys_$1.png" || fail "screenshot $1 fai
 focused_id() { probe focus | head -1 | cut -d' ' -f1; }
 per_page() { probe list | cut -d' ' -f6; }
 focus_main() { timeout 5 xdotool windowfocus --sync "$main" 2>/dev/null || true; }
+click_row() {
+    focus_main
+    sleep 0.5
+    xdotool mousemove $((header_left + 200)) $((header_bottom + row_height / 2)) click 1
+    wait_probe 5 focus "^1011 " > /dev/null
+}
 
 # The filter box is painted: most of its inside is the edit's white.
 box_painted() {
@@ -74,7 +80,7 @@ for wm in none openbox; do
     [ $((mr - ml - 1000)) -le 12 ] && [ $((1000 - mr + ml)) -le 12 ] && [ $((mb - mt - 650)) -le 40 ] \
         && [ $((650 - mb + mt)) -le 12 ] || { shot restored; fail "restored to $ml $mt $mr $mb, not 1000 x 650"; }
     [ "$(box_painted restored)" = 1 ] || fail "the filter box is not painted after Restore"
-    read -r _ header_top _ header_bottom < <(probe header)
+    read -r header_left header_top _ header_bottom < <(probe header)
 
     # --- Splitter dragged to the top: still three rows --------------------------
     read -r _ pane_top _ _ < <(probe preview-rect)
@@ -118,15 +124,17 @@ for wm in none openbox; do
     wait_window "Delete selected files" 10 > /dev/null
     xdotool key Escape
     wait_window_gone "Delete selected files" 10
-    focus_main
-    wait_probe 5 focus "^1011 " > /dev/null
+    # Wine without a window manager now and then leaves no window active
+    # after a box closes: the X focus and a click on the first row give the
+    # list the keyboard again.
+    click_row
     xdotool key Home alt+Return
     wait_window "Properties" 10 > /dev/null
     xdotool key Escape
     wait_window_gone "Properties" 10
 
     # --- A find that finds nothing --------------------------------------------------
-    focus_main
+    click_row
     xdotool key ctrl+f
     wait_window "Find" 15 > /dev/null
     xdotool type --delay 5 "no-such-text"
