@@ -149,43 +149,9 @@ void SelectAllRows(HWND listView)
     SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
 }
 
-static int IsShownRowSelected(int index)
-{
-    return (RowStore.Rows[RowView.Shown[index]].Flags & ROW_SELECTED) != 0;
-}
-
-// The list indexes whose selection is `selected` (the store's marks follow
-// the list's), into a block the caller frees; null without the memory.
-static int *ListIndexesSelected(int selected, int count)
-{
-    int *indexes = (int *)HeapAlloc(GetProcessHeap(), 0, sizeof(int) * (SIZE_T)(count + 1));
-    int taken = 0;
-    for (int i = 0; indexes && i < RowView.ShownCount && taken < count; i++)
-        if (IsShownRowSelected(i) == selected)
-            indexes[taken++] = i;
-    return indexes;
-}
-
 void InvertSelection(HWND listView)
 {
-    // One request for every row, then one per row of the smaller part: the
-    // rows selected before are deselected after selecting all, or the rows
-    // not selected are selected after deselecting all.
-    int rows = RowView.ShownCount, selected = 0;
-    for (int i = 0; i < rows; i++)
-        selected += IsShownRowSelected(i);
-    int fromAll = selected <= rows - selected;
-    int count = fromAll ? selected : rows - selected;
-    int *indexes = ListIndexesSelected(fromAll, count);
-    if (!indexes) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ShowErrorBox(GetParent(listView), "%s", ERROR_ARG_SYSTEM);
-        return;
-    }
     SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-    SetRowSelected(listView, -1, fromAll);
-    for (int i = 0; i < count; i++)
-        SetRowSelected(listView, indexes[i], !fromAll);
+    InvertRowSelection(listView);
     SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
-    HeapFree(GetProcessHeap(), 0, indexes);
 }

@@ -67,12 +67,32 @@ static void PushSelectionMarks(HWND listView)
             SetListRowState(listView, i, LVIS_SELECTED, LVIS_SELECTED);
 }
 
+// Scrolls the list back to `top` as its first row shown, where a count of 0
+// has taken it to the top.
+static void ScrollToTopRow(HWND listView, int top)
+{
+    RECT rect = {};
+    rect.left = LVIR_BOUNDS;
+    if (top <= 0 || top >= RowView.ShownCount || !SendMessageA(listView, LVM_GETITEMRECT, 0, (LPARAM)&rect))
+        return;
+    int now = (int)SendMessageA(listView, LVM_GETTOPINDEX, 0, 0);
+    SendMessageA(listView, LVM_SCROLL, 0, (LPARAM)((top - now) * (rect.bottom - rect.top)));
+}
+
 void ShowRowView(HWND listView, int keepSelection)
 {
     ViewUpdating = 1;
-    SetListRowState(listView, -1, LVIS_SELECTED | LVIS_FOCUSED, 0);
+    // Wine's owner-data list keeps its selection as sorted ranges and takes
+    // a row out of them with a search from the first range on; a deselection
+    // of every row goes row by row. With a fragmented selection (every third
+    // of 100,000 rows) that costs rows x ranges: half a minute. A count of 0
+    // drops every range in one pass, and giving the rows their selection
+    // back in ascending order only ever appends a range.
+    int top = (int)SendMessageA(listView, LVM_GETTOPINDEX, 0, 0);
+    SendMessageA(listView, LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL);
     // No invalidation by the count: one repaint follows below.
     SendMessageA(listView, LVM_SETITEMCOUNT, (WPARAM)RowView.ShownCount, LVSICF_NOINVALIDATEALL);
+    ScrollToTopRow(listView, top);
     if (keepSelection) {
         PushSelectionMarks(listView);
         int index = ListIndexOf(FocusedRow);
@@ -91,6 +111,15 @@ void ShowRowView(HWND listView, int keepSelection)
     RecountSelectedSize(listView);
     InvalidateRect(listView, NULL, TRUE);
     PreviewViewChanged(0);
+}
+
+void InvertRowSelection(HWND listView)
+{
+    for (int i = 0; i < RowView.ShownCount; i++)
+        RowStore.Rows[RowView.Shown[i]].Flags ^= ROW_SELECTED;
+    ShowRowView(listView, 1);
+    ClearStatusNote();
+    RequestStatusUpdate(GetParent(listView));
 }
 
 void RecountSelectedSize(HWND)

@@ -58,6 +58,9 @@ LRESULT CALLBACK ListViewSubclassProc(HWND window, UINT message, WPARAM wParam, 
 // empty, or (keepSelection) the rows marked selected, and the focused row,
 // get their marks back at their new indexes. One repaint.
 void ShowRowView(HWND listView, int keepSelection);
+// Every shown row's selection turned over in the store, then given to the
+// list in one pass (the focus stays on its row); one status refresh.
+void InvertRowSelection(HWND listView);
 // The list shows no rows (before the store is emptied) and nothing is selected.
 void HideRowView(HWND listView);
 // The list's owner-data notifications (texts, icons, type-ahead, selection
