@@ -26,6 +26,8 @@ namespace {
 
 using bench::Mix;
 using bench::Seconds;
+using bench::FloorPass;
+using bench::HttpDate;
 
 const char *const Hosts[3] = {"cdn.akamai.steamstatic.com", "store.steampowered.com", "community.steamstatic.com"};
 const char *const Kinds[4][3] = {
@@ -35,15 +37,6 @@ const char *const Kinds[4][3] = {
     {"script", ".js", "application/javascript"},
 };
 
-std::string HttpDate(unsigned day)
-{
-    static const char *const Months[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char text[48];
-    wsprintfA(text, "Mon, %02u %s %u %02u:%02u:%02u GMT", day % 28 + 1, Months[day / 28 % 12], 2014 + day / 336 % 10,
-              day % 24, day % 60, day * 7 % 60);
-    return text;
-}
 
 CacheFileRecipe Recipe(int i)
 {
@@ -74,35 +67,6 @@ std::string MakeCacheFolder(int files)
     return folder;
 }
 
-// What any scan of the folder costs, without parsing or writing anything.
-int FloorPass(const std::string &folder)
-{
-    static unsigned char buffer[CACHE_HEADER_READ_SIZE];
-    int files = 0;
-    char path[1024];
-    for (int b = 0; b < 256; ++b) {
-        int length = wsprintfA(path, "%s\\%02x\\*", folder.c_str(), b);
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA(path, &entry);
-        if (find == INVALID_HANDLE_VALUE)
-            continue;
-        do {
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                continue;
-            lstrcpyA(path + length - 1, entry.cFileName);
-            HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                      OPEN_EXISTING, 0, NULL);
-            if (file == INVALID_HANDLE_VALUE)
-                continue;
-            DWORD got = 0;
-            ReadFile(file, buffer, sizeof(buffer), &got, NULL);
-            CloseHandle(file);
-            ++files;
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    return files;
-}
 
 // Runs the command line and waits for it; its count line goes to our
 // standard output. The exit code, or -1 when it did not start.

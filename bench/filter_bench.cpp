@@ -26,6 +26,7 @@
 
 namespace {
 
+using bench::HttpDate;
 using bench::Mix;
 using bench::Seconds;
 
@@ -43,15 +44,6 @@ const ResourceKind Kinds[4] = {
     {"script", ".js", "application/javascript"},
 };
 
-std::string HttpDate(unsigned day)
-{
-    static const char *const Months[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char text[48];
-    wsprintfA(text, "Mon, %02u %s %u %02u:%02u:%02u GMT", day % 28 + 1, Months[day / 28 % 12], 2014 + day / 336 % 10,
-              day % 24, day % 60, day * 7 % 60);
-    return text;
-}
 
 CacheFileRecipe FilterRecipe(int i)
 {

@@ -23,6 +23,7 @@
 #include "bench_util.h"
 #include "cache_writer.h"
 
+using bench::FloorPass;
 using bench::Seconds;
 
 namespace {
@@ -79,36 +80,6 @@ void RemoveBenchFolder(const std::string &folder)
     SHFileOperationA(&op);
 }
 
-// The floor: what any scan of the folder costs, without parsing or
-// formatting anything.
-int FloorPass(const std::string &folder)
-{
-    static unsigned char buffer[CACHE_HEADER_READ_SIZE];
-    int files = 0;
-    char path[1024];
-    for (int b = 0; b < 256; ++b) {
-        int length = wsprintfA(path, "%s\\%02x\\*", folder.c_str(), b);
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA(path, &entry);
-        if (find == INVALID_HANDLE_VALUE)
-            continue;
-        do {
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                continue;
-            lstrcpyA(path + length - 1, entry.cFileName);
-            HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                      OPEN_EXISTING, 0, NULL);
-            if (file == INVALID_HANDLE_VALUE)
-                continue;
-            DWORD got = 0;
-            ReadFile(file, buffer, sizeof(buffer), &got, NULL);
-            CloseHandle(file);
-            ++files;
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    return files;
-}
 
 struct Timing {
     int Files;
