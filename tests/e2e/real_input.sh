@@ -184,7 +184,9 @@ answer=$(probe focus)
 xdotool type --delay 5 "$(winpath "$work/dest/deep/gone/x")"
 xdotool key Tab space
 browser=$(wait_window "Browse for Folder" 15)
-sleep 1.5
+# The browser fills its tree before it settles on the folder; on a loaded
+# machine 1.5 s was seen to be too short for that.
+sleep 3
 shot copy_browser
 xdotool key Return
 wait_window_gone "Browse for Folder" 10
